@@ -1,0 +1,20 @@
+# One interface target carries the language level, the warnings and the sanitizer flags, so every
+# target of the project builds the same way.
+add_library(orvane_options INTERFACE)
+target_compile_features(orvane_options INTERFACE cxx_std_20)
+target_compile_options(orvane_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wno-missing-field-initializers)
+target_compile_definitions(orvane_options INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING QT_USE_QSTRINGBUILDER)
+
+if(ORVANE_ASAN)
+  target_compile_options(orvane_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(orvane_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(ORVANE_TSAN)
+  target_compile_options(orvane_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(orvane_options INTERFACE -fsanitize=thread)
+endif()

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# One command from a fresh Debian 12 machine to a running program or a finished test run:
+#   scripts/quickstart.sh run    install what is missing, build, start Orvane
+#   scripts/quickstart.sh test   install what is missing, build, run every test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode=${1:-}
+case "$mode" in
+  run|test) ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+packages=(cmake g++ make pkg-config qt6-base-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
+          libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl)
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+if ((${#missing[@]})); then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+
+if [ "$mode" = run ]; then
+  exec build/src/orvane
+fi
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300

@@ -1,0 +1,2 @@
+#include "engine/legacy_codepage.h"
+// Placeholder until the generated table lands.

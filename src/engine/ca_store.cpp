@@ -1,0 +1,2 @@
+#include "engine/ca_store.h"
+// Placeholder until the fetcher lands.

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "engine/gui_bridge.h"
+#include "engine/page_source.h"
+#include "run/results_model.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace orvane {
+
+// Keeps only space, '#', '/', digits and ASCII letters of a status text.
+QString Clean_Status(const QString &text);
+
+// The status of a row whose check failed in a way the worker had no message for.
+inline constexpr char kOutOfMemory[] = "Out of memory";
+inline constexpr char kCheckFailed[] = "Check failed";
+
+// What a worker needs besides its own page: where pages come from and the way to the GUI thread.
+struct WorkerEnvironment
+{
+    std::shared_ptr<const PageSource> source;
+    GuiBridge::Handle bridge;
+};
+
+// Checks one page on a thread of its own and reports into its row on the GUI thread. Once started
+// it owns itself: it deletes itself when its thread body ends.
+class TMyThread
+{
+public:
+    // GUI thread. Counts the worker in no_threads and copies time_out.
+    TMyThread(QString URL, QString Cauta, ResultRowRef Item, bool ContentMode,
+              WorkerEnvironment Environment);
+    ~TMyThread();
+    TMyThread(const TMyThread &) = delete;
+    TMyThread &operator=(const TMyThread &) = delete;
+
+    // Starts the thread. From then on the worker deletes itself. Returns false when the platform
+    // refuses a thread: the worker has not started and still belongs to the caller.
+    bool Start();
+
+    // The worker's findings, for the report and for tests.
+    const QString &url() const { return fURL; }
+    bool found() const { return fGasit; }
+    const QString &linkFound() const { return fReturnare_URL; }
+    const QString &anchorText() const { return fReturnare_Ancora; }
+    const QString &status() const { return fRezultat; }
+    int size() const { return fSize; }
+    int timeOut() const { return fTimeOut; }
+
+    // The check itself, on the calling thread (the thread body runs it, then reports).
+    void Execute();
+    // Fills the row and counts the result. GUI thread, while the worker waits.
+    void Show_Result();
+
+private:
+    void run();
+
+    QString fURL;
+    QString fCauta;
+    bool fCauta_dupa_html = false;
+    bool fGasit = false;
+    QString fReturnare_URL;
+    QString fReturnare_Ancora;
+    int fSize = 0;
+    QString fRezultat;
+    ResultRowRef fItem;
+    int fTimeOut = 0;
+    WorkerEnvironment fEnvironment;
+};
+
+} // namespace orvane
+
+#include <chrono>
+
+namespace orvane {
+// At program end: aborts every fetch, drops every report still to come and waits up to `wait` for
+// the workers to end. True when none is left.
+bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait);
+} // namespace orvane

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace orvane {
+
+// An <a ... href='...'>...</a> element, or a bare http(s) address.
+inline constexpr char16_t kLinkPattern[] =
+    u"<a(?:.*?) href[\\s\\t\\n\\r]*=[\\s\\t\\n\\r]*(?:\\\"|')(.*?)(?:\\\"|').*?>(.*?)<\\/a[\\s\\t\\n\\r]*>"
+    u"|https?://[-a-zA-Z0-9+&@#/%?=~_|!:,.;]*[-a-zA-Z0-9+&@#/%=~_|]";
+// Leading or trailing white space.
+inline constexpr char16_t kTrimPattern[] = u"^[\\s\\t\\n]+|[\\s\\t\\n]+$";
+
+// At most this many matches of the link pattern are examined per page.
+inline constexpr int kMaxMatchesPerPage = 10000;
+
+// Does Page refer to Target? In link mode the page's links are examined one by one; each link whose
+// address contains Target overwrites Link (its address) and, for an anchor element, Anchor (its
+// text, tags stripped and trimmed). In content mode Target is searched in the whole page and
+// Link/Anchor are left alone. Never throws.
+bool Find_Link(QString Page, QString Target, QString &Link, QString &Anchor, bool ContentMode);
+
+// Drops everything from each "<" to the next ">".
+void Strip_Tags(QString Text, QString &Result);
+
+// Removes leading and trailing white space (space, tab, LF, FF, CR) from a legacy code page text.
+void Trim_Spaces(QByteArray Text, QByteArray &Result);
+
+} // namespace orvane

@@ -1,0 +1,2 @@
+#include "engine/pcre_pattern.h"
+// Placeholder until the link finder lands.

@@ -1,0 +1,130 @@
+#include "run/results_model.h"
+
+#include <algorithm>
+
+namespace orvane {
+
+int ResultRowRef::row() const
+{
+    return m_model ? m_model->indexOfId(m_id) : -1;
+}
+
+int ResultsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int ResultsModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ResultColumnCount;
+}
+
+QVariant ResultsModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
+        return {};
+    }
+    const ResultRow &row = rowAt(index.row());
+    if (role == Qt::DisplayRole) {
+        return index.column() == UrlColumn ? row.caption : row.subItems[index.column() - 1];
+    }
+    if (role == ImageIndexRole && index.column() == UrlColumn) {
+        return row.imageIndex;
+    }
+    return {};
+}
+
+QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (section) {
+    case UrlColumn:
+        return QStringLiteral("URL");
+    case FoundColumn:
+        return QStringLiteral("Found");
+    case AnchorTextColumn:
+        return QStringLiteral("Anchor Text");
+    case UrlFoundColumn:
+        return QStringLiteral("Url Found");
+    case StatusColumn:
+        return QStringLiteral("Status");
+    case FileSizeColumn:
+        return QStringLiteral("File Size");
+    case DateCheckedColumn:
+        return QStringLiteral("Date Checked");
+    default:
+        return {};
+    }
+}
+
+ResultRowRef ResultsModel::appendRow(const QString &caption,
+                                     const std::array<QString, SubItemCount> &subItems,
+                                     int imageIndex)
+{
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    m_rows.push_back(ResultRow{m_nextId++, caption, subItems, imageIndex});
+    endInsertRows();
+    return ResultRowRef(this, m_rows.back().id);
+}
+
+void ResultsModel::clear()
+{
+    if (m_rows.empty()) {
+        return;
+    }
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+int ResultsModel::indexOfId(quint64 id) const
+{
+    // Ids grow with every append and rows are never reordered, so the rows are sorted by id.
+    const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), id,
+                                        [](const ResultRow &row, quint64 value) { return row.id < value; });
+    if (found == m_rows.end() || found->id != id) {
+        return -1;
+    }
+    return static_cast<int>(found - m_rows.begin());
+}
+
+void ResultsModel::beginRowUpdate(int /*row*/)
+{
+    ++m_updateDepth;
+}
+
+void ResultsModel::endRowUpdate(int row)
+{
+    if (m_updateDepth > 0 && --m_updateDepth == 0) {
+        rowChanged(row);
+    }
+}
+
+void ResultsModel::setSubItem(int row, int subItem, const QString &text)
+{
+    m_rows.at(static_cast<std::size_t>(row)).subItems.at(static_cast<std::size_t>(subItem)) = text;
+    if (m_updateDepth == 0) {
+        rowChanged(row);
+    }
+}
+
+void ResultsModel::setImageIndex(int row, int imageIndex)
+{
+    m_rows.at(static_cast<std::size_t>(row)).imageIndex = imageIndex;
+    if (m_updateDepth == 0) {
+        rowChanged(row);
+    }
+}
+
+void ResultsModel::rowChanged(int row)
+{
+    if (row < 0 || row >= rowCount()) {
+        return;
+    }
+    emit dataChanged(index(row, 0), index(row, ResultColumnCount - 1));
+}
+
+} // namespace orvane

@@ -15,6 +15,9 @@ enum class CodePage { Utf8, Windows1252 };
 // The code page that a locale with this character set name ("UTF-8", "ISO-8859-1", ...) implies.
 CodePage codePageForCharset(const QByteArray &charsetName);
 
+// The code page of the user's locale as the environment names it now (LC_ALL, LC_CTYPE, LANG).
+CodePage userLocaleCodePage();
+
 // The process's legacy code page: read from the C library's locale on first use unless pinned.
 CodePage legacyCodePage();
 // Pins the legacy code page (tests do this so that they do not depend on the machine's locale).

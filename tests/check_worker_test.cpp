@@ -1,0 +1,342 @@
+#include "engine/check_worker.h"
+#include "engine/legacy_codepage.h"
+#include "engine/run_counters.h"
+#include "support/wait.h"
+
+#include <QSignalSpy>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <new>
+
+namespace orvane {
+namespace {
+
+using orvane::testing::waitUntil;
+
+// Canned pages by address, so the worker can be driven through every outcome.
+class CannedSource final : public PageSource
+{
+public:
+    enum class Failure { None, Download, OutOfMemory, Other };
+    struct Page
+    {
+        QByteArray body;
+        QString note;
+        Failure failure = Failure::None;
+        QString message;
+        int delayMs = 0;
+    };
+
+    void add(const QString &url, Page page) { m_pages[url] = std::move(page); }
+
+    QString fetch(const QString &url, QByteArray &page, int timeOutMs) const override
+    {
+        page.clear();
+        m_lastTimeOut = timeOutMs;
+        const Page &canned = m_pages.at(url);
+        const int live = ++m_inFetch;
+        int peak = m_peakInFetch.load();
+        while (live > peak && !m_peakInFetch.compare_exchange_weak(peak, live)) {
+        }
+        if (canned.delayMs > 0) {
+            QThread::msleep(static_cast<unsigned long>(canned.delayMs));
+        }
+        --m_inFetch;
+        switch (canned.failure) {
+        case Failure::Download:
+            throw DownloadError(canned.message.toStdString());
+        case Failure::OutOfMemory:
+            throw std::bad_alloc();
+        case Failure::Other:
+            throw 42;
+        case Failure::None:
+            break;
+        }
+        page = canned.body;
+        return canned.note;
+    }
+
+    int lastTimeOut() const { return m_lastTimeOut; }
+    int peakInFetch() const { return m_peakInFetch; }
+
+private:
+    std::map<QString, Page> m_pages;
+    mutable std::atomic<int> m_lastTimeOut{-1};
+    mutable std::atomic<int> m_inFetch{0};
+    mutable std::atomic<int> m_peakInFetch{0};
+};
+
+class CheckWorker : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(waitUntil([] { return no_threads.load() == 0; }));
+        found_count = 0;
+        not_found_count = 0;
+        time_out = 30000;
+        setLegacyCodePage(CodePage::Utf8);
+    }
+    void TearDown() override { setLegacyCodePage(CodePage::Utf8); }
+
+    ResultRowRef addPendingRow(const QString &url)
+    {
+        return model.appendRow(url,
+                               {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {},
+                                {}, {}, QStringLiteral("12/9/2026 7:00:00 AM")},
+                               ImagePending);
+    }
+
+    // Starts one worker for `url` into a new row and returns the row reference.
+    ResultRowRef dispatch(const QString &url, const QString &target, bool contentMode = false)
+    {
+        const ResultRowRef row = addPendingRow(url);
+        auto *worker = new TMyThread(url, target, row, contentMode, environment());
+        EXPECT_TRUE(worker->Start());
+        return row;
+    }
+
+    WorkerEnvironment environment() { return {source, bridge.handle()}; }
+
+    bool waitForAllWorkers() { return waitUntil([] { return no_threads.load() == 0; }); }
+
+    QStringList rowTexts(int row) const
+    {
+        QStringList texts;
+        for (int column = 0; column < ResultColumnCount; ++column) {
+            texts << model.index(row, column).data().toString();
+        }
+        return texts;
+    }
+    int rowImage(int row) const
+    {
+        return model.index(row, UrlColumn).data(ResultsModel::ImageIndexRole).toInt();
+    }
+
+    ResultsModel model;
+    GuiBridge bridge;
+    std::shared_ptr<CannedSource> source = std::make_shared<CannedSource>();
+};
+
+const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
+
+TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
+{
+    const QByteArray page = "<p>See <a href='https://blog.site.example/page'>Example <b>site</b></a></p>";
+    source->add("https://a.example/", {page});
+    dispatch("https://a.example/", "site.example");
+    ASSERT_TRUE(waitForAllWorkers());
+
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://a.example/", "Found", "Example site",
+                                        "https://blog.site.example/page", "OK",
+                                        QString::number(page.size()), kDate}));
+    EXPECT_EQ(rowImage(0), ImageFound);
+    EXPECT_EQ(found_count, 1);
+    EXPECT_EQ(not_found_count, 0);
+}
+
+TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
+{
+    const QByteArray plain = "<html><a href='https://other.example/'>x</a></html>";
+    source->add("https://plain.example/", {plain});
+    source->add("https://refused.example/",
+                {{}, {}, CannedSource::Failure::Download, QString::fromLatin1(kCannotOpenUrl)});
+    dispatch("https://plain.example/", "site.example");
+    dispatch("https://refused.example/", "site.example");
+    ASSERT_TRUE(waitForAllWorkers());
+
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://plain.example/", "Not Found", "", "", "OK",
+                                        QString::number(plain.size()), kDate}));
+    EXPECT_EQ(rowImage(0), ImageNotFound);
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "", "",
+                                        "Cannot open URL", "0", kDate}));
+    EXPECT_EQ(rowImage(1), ImageNotFound);
+    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(not_found_count, 2);
+}
+
+// A partial or error page is still searched; the row says what was wrong with it.
+TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
+{
+    const QByteArray linked = "<a href=\"https://site.example/\">Home</a>";
+    source->add("https://slow.example/", {linked, QString::fromLatin1(kTimedOut)});
+    source->add("https://cut.example/", {linked, QString::fromLatin1(kDownloadIncomplete)});
+    source->add("https://missing.example/", {"<h1>Not here</h1>", QStringLiteral("HTTP 404")});
+    source->add("https://huge.example/", {linked, QString::fromLatin1(kPageTooLarge)});
+    for (const char *url : {"https://slow.example/", "https://cut.example/",
+                            "https://missing.example/", "https://huge.example/"}) {
+        dispatch(QString::fromLatin1(url), "site.example");
+    }
+    ASSERT_TRUE(waitForAllWorkers());
+
+    const QStringList expected[] = {
+        {"https://slow.example/", "Found", "Home", "https://site.example/", "Timed out", "39", kDate},
+        {"https://cut.example/", "Found", "Home", "https://site.example/", "Download incomplete", "39", kDate},
+        {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate},
+        {"https://huge.example/", "Found", "Home", "https://site.example/", "Page too large", "39", kDate},
+    };
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_EQ(rowTexts(row), expected[row]);
+    }
+    EXPECT_EQ(found_count, 3);
+    EXPECT_EQ(not_found_count, 1);
+}
+
+TEST_F(CheckWorker, ContentModeSearchesTheWholePage)
+{
+    source->add("https://a.example/", {"<div><b>Hi</b></div>"});
+    source->add("https://b.example/", {"<div><B>Hi</B></div>"});
+    dispatch("https://a.example/", "<b>Hi</b>", true);
+    dispatch("https://b.example/", "<b>Hi</b>", true);
+    ASSERT_TRUE(waitForAllWorkers());
+    EXPECT_EQ(rowTexts(0).mid(1, 4), (QStringList{"Found", "", "", "OK"}));
+    EXPECT_EQ(rowTexts(1).mid(1, 4), (QStringList{"Not Found", "", "", "OK"}));
+}
+
+// Failures the worker has no message for must not leave the row pending for good.
+TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
+{
+    source->add("https://oom.example/", {{}, {}, CannedSource::Failure::OutOfMemory});
+    source->add("https://odd.example/", {{}, {}, CannedSource::Failure::Other});
+    dispatch("https://oom.example/", "site.example");
+    dispatch("https://odd.example/", "site.example");
+    ASSERT_TRUE(waitForAllWorkers());
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "", "", "Out of memory", "0", kDate}));
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "", "", "Check failed", "0", kDate}));
+    EXPECT_EQ(rowImage(0), ImageNotFound);
+    EXPECT_EQ(not_found_count, 2);
+}
+
+TEST_F(CheckWorker, StatusTextKeepsOnlyPlainCharacters)
+{
+    source->add("https://a.example/",
+                {{}, {}, CannedSource::Failure::Download, QStringLiteral("Error (12029): can't connect.\r\n")});
+    dispatch("https://a.example/", "x");
+    ASSERT_TRUE(waitForAllWorkers());
+    EXPECT_EQ(rowTexts(0)[StatusColumn], QStringLiteral("Error 12029 cant connect"));
+}
+
+TEST(CleanStatus, KeepsSpaceHashSlashDigitsAndAsciiLetters)
+{
+    EXPECT_EQ(Clean_Status(QString()), QString());
+    EXPECT_EQ(Clean_Status(QStringLiteral("OK")), QStringLiteral("OK"));
+    EXPECT_EQ(Clean_Status(QStringLiteral("  a  b ")), QStringLiteral("  a  b "));
+    EXPECT_EQ(Clean_Status(QStringLiteral("a.b:c-d_e(f)g")), QStringLiteral("abcdefg"));
+    EXPECT_EQ(Clean_Status(QStringLiteral("/#09AZaz")), QStringLiteral("/#09AZaz"));
+    EXPECT_EQ(Clean_Status(QStringLiteral("\t.\n:\r")), QString());
+    // Just outside the kept ranges.
+    EXPECT_EQ(Clean_Status(QStringLiteral("!\"$.:@[`{")), QString());
+    EXPECT_EQ(Clean_Status(QString::fromUtf16(u"caf\u00e9 \U0001F600 x")), QStringLiteral("caf  x"));
+}
+
+// On a single-byte code page the size counts the narrowed bytes, and the search sees substitutes.
+TEST_F(CheckWorker, SizeAndAnchorFollowTheLegacyCodePage)
+{
+    setLegacyCodePage(CodePage::Windows1252);
+    const QByteArray page =
+        QString::fromUtf16(u"<a href='https://site.example/'>\u0100ll \u4e2d caf\u00e9</a>").toUtf8();
+    source->add("https://a.example/", {page});
+    dispatch("https://a.example/", "site.example");
+    ASSERT_TRUE(waitForAllWorkers());
+    const QStringList texts = rowTexts(0);
+    EXPECT_EQ(texts[AnchorTextColumn], QString::fromUtf16(u"All ? caf\u00e9"));
+    EXPECT_EQ(texts[FileSizeColumn], QString::number(page.size() - 5)); // 2+3+2 bytes became 1+1+1
+}
+
+TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
+{
+    source->add("https://a.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
+    time_out = 7000;
+    const ResultRowRef row = addPendingRow("https://a.example/");
+    auto *worker = new TMyThread("https://a.example/", "site.example", row, false, environment());
+    EXPECT_EQ(no_threads.load(), 1);
+    time_out = 1000; // later choices do not reach a worker that exists
+    EXPECT_TRUE(worker->Start());
+    ASSERT_TRUE(waitForAllWorkers());
+    EXPECT_EQ(source->lastTimeOut(), 7000);
+    EXPECT_EQ(rowTexts(0)[FoundColumn], QStringLiteral("Found"));
+}
+
+// Start clears the list while workers of a stopped run are still fetching: their reports must
+// neither touch the new run's rows nor count in it.
+TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
+{
+    source->add("https://old.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 100});
+    dispatch("https://old.example/", "site.example");
+    model.clear();
+    const ResultRowRef fresh = addPendingRow("https://new.example/");
+    ASSERT_TRUE(waitForAllWorkers());
+    EXPECT_EQ(fresh.row(), 0);
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...", "", "", "", kDate}));
+    EXPECT_EQ(rowImage(0), ImagePending);
+    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(not_found_count, 0);
+}
+
+TEST_F(CheckWorker, EachReportIsOneUpdateOfItsRow)
+{
+    source->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    addPendingRow("https://other.example/");
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    dispatch("https://a.example/", "site.example");
+    ASSERT_TRUE(waitForAllWorkers());
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed[0][0].toModelIndex().row(), 1);
+}
+
+TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
+{
+    constexpr int kWorkers = 200;
+    for (int i = 0; i < kWorkers; ++i) {
+        const QString url = QStringLiteral("https://p%1.example/").arg(i);
+        const QByteArray body = i % 3 == 0 ? QByteArray("<a href='https://site.example/p") +
+                                                 QByteArray::number(i) + "'>p" + QByteArray::number(i) + "</a>"
+                                           : QByteArray("nothing");
+        source->add(url, {body, {}, {}, {}, 1 + i % 7});
+    }
+    for (int i = 0; i < kWorkers; ++i) {
+        dispatch(QStringLiteral("https://p%1.example/").arg(i), "site.example");
+    }
+    EXPECT_LE(no_threads.load(), kWorkers);
+    ASSERT_TRUE(waitForAllWorkers());
+    EXPECT_EQ(no_threads.load(), 0);
+    EXPECT_GT(source->peakInFetch(), 1); // they really ran side by side
+    EXPECT_EQ(found_count + not_found_count, kWorkers);
+    EXPECT_EQ(found_count, (kWorkers + 2) / 3);
+    for (int i = 0; i < kWorkers; ++i) {
+        const QStringList texts = rowTexts(i);
+        ASSERT_EQ(texts[UrlColumn], QStringLiteral("https://p%1.example/").arg(i));
+        if (i % 3 == 0) {
+            EXPECT_EQ(texts[UrlFoundColumn], QStringLiteral("https://site.example/p%1").arg(i));
+            EXPECT_EQ(texts[AnchorTextColumn], QStringLiteral("p%1").arg(i));
+        } else {
+            EXPECT_EQ(texts[FoundColumn], QStringLiteral("Not Found"));
+        }
+    }
+}
+
+// Closing the program: workers waiting to report are released, report nothing, and end.
+TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
+{
+    source->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    for (int i = 0; i < 20; ++i) {
+        dispatch("https://a.example/", "site.example");
+    }
+    QThread::msleep(100); // every worker is now waiting for the GUI thread, which is busy here
+    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    EXPECT_EQ(no_threads.load(), 0);
+    waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(found_count, 0);
+    for (int row = 0; row < 20; ++row) {
+        EXPECT_EQ(rowImage(row), ImagePending);
+    }
+    resetDownloadAbort();
+}
+
+} // namespace
+} // namespace orvane

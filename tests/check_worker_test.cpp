@@ -5,10 +5,8 @@
 
 #include <QSignalSpy>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <map>
 #include <mutex>
 #include <new>
@@ -87,8 +85,12 @@ protected:
     ResultRowRef addPendingRow(const QString &url)
     {
         return model.appendRow(url,
-                               {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {},
-                                {}, {}, QStringLiteral("12/9/2026 7:00:00 AM")},
+                               {QStringLiteral("Searching..."),
+                                QStringLiteral("Downloading..."),
+                                {},
+                                {},
+                                {},
+                                QStringLiteral("12/9/2026 7:00:00 AM")},
                                ImagePending);
     }
 
@@ -103,7 +105,10 @@ protected:
 
     WorkerEnvironment environment() { return {source, bridge.handle()}; }
 
-    bool waitForAllWorkers() { return waitUntil([] { return no_threads.load() == 0; }); }
+    bool waitForAllWorkers()
+    {
+        return waitUntil([] { return no_threads.load() == 0; });
+    }
 
     QStringList rowTexts(int row) const
     {
@@ -127,7 +132,8 @@ const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
 
 TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 {
-    const QByteArray page = "<p>See <a href='https://blog.site.example/page'>Example <b>site</b></a></p>";
+    const QByteArray page =
+        "<p>See <a href='https://blog.site.example/page'>Example <b>site</b></a></p>";
     source->add("https://a.example/", {page});
     dispatch("https://a.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
@@ -175,10 +181,13 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
     ASSERT_TRUE(waitForAllWorkers());
 
     const QStringList expected[] = {
-        {"https://slow.example/", "Found", "Home", "https://site.example/", "Timed out", "39", kDate},
-        {"https://cut.example/", "Found", "Home", "https://site.example/", "Download incomplete", "39", kDate},
+        {"https://slow.example/", "Found", "Home", "https://site.example/", "Timed out", "39",
+         kDate},
+        {"https://cut.example/", "Found", "Home", "https://site.example/", "Download incomplete",
+         "39", kDate},
         {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate},
-        {"https://huge.example/", "Found", "Home", "https://site.example/", "Page too large", "39", kDate},
+        {"https://huge.example/", "Found", "Home", "https://site.example/", "Page too large", "39",
+         kDate},
     };
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(rowTexts(row), expected[row]);
@@ -206,16 +215,20 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     dispatch("https://oom.example/", "site.example");
     dispatch("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "", "", "Out of memory", "0", kDate}));
-    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "", "", "Check failed", "0", kDate}));
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "", "",
+                                        "Out of memory", "0", kDate}));
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "", "", "Check failed",
+                                        "0", kDate}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(not_found_count, 2);
 }
 
 TEST_F(CheckWorker, StatusTextKeepsOnlyPlainCharacters)
 {
-    source->add("https://a.example/",
-                {{}, {}, CannedSource::Failure::Download, QStringLiteral("Error (12029): can't connect.\r\n")});
+    source->add("https://a.example/", {{},
+                                       {},
+                                       CannedSource::Failure::Download,
+                                       QStringLiteral("Error (12029): can't connect.\r\n")});
     dispatch("https://a.example/", "x");
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(rowTexts(0)[StatusColumn], QStringLiteral("Error 12029 cant connect"));
@@ -231,7 +244,8 @@ TEST(CleanStatus, KeepsSpaceHashSlashDigitsAndAsciiLetters)
     EXPECT_EQ(Clean_Status(QStringLiteral("\t.\n:\r")), QString());
     // Just outside the kept ranges.
     EXPECT_EQ(Clean_Status(QStringLiteral("!\"$.:@[`{")), QString());
-    EXPECT_EQ(Clean_Status(QString::fromUtf16(u"caf\u00e9 \U0001F600 x")), QStringLiteral("caf  x"));
+    EXPECT_EQ(Clean_Status(QString::fromUtf16(u"caf\u00e9 \U0001F600 x")),
+              QStringLiteral("caf  x"));
 }
 
 // On a single-byte code page the size counts the narrowed bytes, and the search sees substitutes.
@@ -239,7 +253,8 @@ TEST_F(CheckWorker, SizeAndAnchorFollowTheLegacyCodePage)
 {
     setLegacyCodePage(CodePage::Windows1252);
     const QByteArray page =
-        QString::fromUtf16(u"<a href='https://site.example/'>\u0100ll \u4e2d caf\u00e9</a>").toUtf8();
+        QString::fromUtf16(u"<a href='https://site.example/'>\u0100ll \u4e2d caf\u00e9</a>")
+            .toUtf8();
     source->add("https://a.example/", {page});
     dispatch("https://a.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
@@ -272,7 +287,8 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
     const ResultRowRef fresh = addPendingRow("https://new.example/");
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(fresh.row(), 0);
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...", "", "", "", kDate}));
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
+                                        "", "", "", kDate}));
     EXPECT_EQ(rowImage(0), ImagePending);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);
@@ -295,7 +311,8 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
     for (int i = 0; i < kWorkers; ++i) {
         const QString url = QStringLiteral("https://p%1.example/").arg(i);
         const QByteArray body = i % 3 == 0 ? QByteArray("<a href='https://site.example/p") +
-                                                 QByteArray::number(i) + "'>p" + QByteArray::number(i) + "</a>"
+                                                 QByteArray::number(i) + "'>p" +
+                                                 QByteArray::number(i) + "</a>"
                                            : QByteArray("nothing");
         source->add(url, {body, {}, {}, {}, 1 + i % 7});
     }

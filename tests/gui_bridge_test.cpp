@@ -2,10 +2,8 @@
 #include "support/wait.h"
 
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 

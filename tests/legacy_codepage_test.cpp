@@ -1,15 +1,16 @@
 #include "engine/legacy_codepage.h"
 
 #include <QRandomGenerator>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace orvane {
 namespace {
 
-QString utf16(const char16_t *text) { return QString::fromUtf16(text); }
+QString utf16(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
 
 TEST(Windows1252, WideningMapsEveryByteAsTheCodePageDoes)
 {
@@ -51,12 +52,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NarrowCase{u"plain ascii <a href='x'>", "plain ascii <a href='x'>"},
                       NarrowCase{u"caf\u00e9", "caf\xe9"},
                       NarrowCase{u"\u20ac \u2019 \u201c \u2026", "\x80 \x92 \x93 \x85"},
-                      NarrowCase{u"\u0100\u0101\u0141", "AaL"},        // best fit drops accents
-                      NarrowCase{u"\uff41\uff42", "ab"},               // fullwidth letters
-                      NarrowCase{u"\u4e2d\u6587", "??"},               // nothing fits
-                      NarrowCase{u"\u0080", "?"},                      // not in the code page
-                      NarrowCase{u"a\U0001F600b", "a?b"},              // one character, one '?'
-                      NarrowCase{u"a\xd800" u"b", "a?b"},              // lone surrogate
+                      NarrowCase{u"\u0100\u0101\u0141", "AaL"}, // best fit drops accents
+                      NarrowCase{u"\uff41\uff42", "ab"},        // fullwidth letters
+                      NarrowCase{u"\u4e2d\u6587", "??"},        // nothing fits
+                      NarrowCase{u"\u0080", "?"},               // not in the code page
+                      NarrowCase{u"a\U0001F600b", "a?b"},       // one character, one '?'
+                      NarrowCase{u"a\xd800"
+                                 u"b",
+                                 "a?b"}, // lone surrogate
                       NarrowCase{u"", ""}));
 
 TEST(Utf8CodePage, NarrowingAndWideningAreUtf8)
@@ -120,7 +123,10 @@ TEST(PageText, SizeCountsTheNarrowedBytes)
 
 TEST(PageText, MalformedBytesBecomeReplacementCharacters)
 {
-    const QByteArray page("a\xff" "b\xe2\x82" "c", 6); // a stray byte and a cut sequence
+    const QByteArray page("a\xff"
+                          "b\xe2\x82"
+                          "c",
+                          6); // a stray byte and a cut sequence
     qsizetype size = -1;
     const QString utf8 = pageTextFromBytes(page, CodePage::Utf8, size);
     // Each byte of the cut sequence is replaced on its own.
@@ -140,7 +146,7 @@ TEST(PageText, AgreesWithStepByStepConversionOnRandomBytes)
         for (char &byte : page) {
             // Mostly ASCII with a good share of high bytes, so multi-byte sequences form and break.
             byte = static_cast<char>(random.bounded(3) == 0 ? random.bounded(0x80, 0x100)
-                                                             : random.bounded(0x80));
+                                                            : random.bounded(0x80));
         }
         if (round % 7 == 0) {
             page.prepend("\xef\xbb\xbf"); // a byte order mark is page text too

@@ -2,7 +2,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-
 #include <gtest/gtest.h>
 
 namespace orvane {
@@ -10,7 +9,7 @@ namespace {
 
 std::array<QString, SubItemCount> pending()
 {
-    return {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {}, {}, {},
+    return {QStringLiteral("Searching..."),        QStringLiteral("Downloading..."), {}, {}, {},
             QStringLiteral("12/9/2026 7:00:00 AM")};
 }
 
@@ -22,14 +21,16 @@ TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
 
     ASSERT_EQ(model.rowCount(), 1);
     ASSERT_EQ(model.columnCount(), 7);
-    const QStringList headers = {"URL", "Found", "Anchor Text", "Url Found", "Status", "File Size", "Date Checked"};
+    const QStringList headers = {"URL",    "Found",     "Anchor Text", "Url Found",
+                                 "Status", "File Size", "Date Checked"};
     for (int column = 0; column < 7; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), headers[column]);
     }
     EXPECT_EQ(model.index(0, UrlColumn).data().toString(), QStringLiteral("https://a.example/"));
     EXPECT_EQ(model.index(0, FoundColumn).data().toString(), QStringLiteral("Searching..."));
     EXPECT_EQ(model.index(0, AnchorTextColumn).data().toString(), QStringLiteral("Downloading..."));
-    EXPECT_EQ(model.index(0, DateCheckedColumn).data().toString(), QStringLiteral("12/9/2026 7:00:00 AM"));
+    EXPECT_EQ(model.index(0, DateCheckedColumn).data().toString(),
+              QStringLiteral("12/9/2026 7:00:00 AM"));
     EXPECT_EQ(model.index(0, UrlColumn).data(ResultsModel::ImageIndexRole).toInt(), ImagePending);
 }
 

@@ -6,7 +6,6 @@
 #include "engine/run_counters.h"
 
 #include <QThread>
-
 #include <new>
 #include <system_error>
 #include <thread>
@@ -35,7 +34,10 @@ TMyThread::TMyThread(QString URL, QString Cauta, ResultRowRef Item, bool Content
     no_threads.fetch_add(1);
 }
 
-TMyThread::~TMyThread() { no_threads.fetch_sub(1); }
+TMyThread::~TMyThread()
+{
+    no_threads.fetch_sub(1);
+}
 
 bool TMyThread::Start()
 {

@@ -5,7 +5,6 @@
 #include "run/results_model.h"
 
 #include <QString>
-
 #include <memory>
 
 namespace orvane {

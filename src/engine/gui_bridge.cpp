@@ -2,7 +2,6 @@
 
 #include <QMetaObject>
 #include <QThread>
-
 #include <condition_variable>
 #include <mutex>
 #include <unordered_set>
@@ -33,7 +32,10 @@ GuiBridge::GuiBridge(QObject *parent) : QObject(parent), m_core(std::make_shared
     m_core->thread = thread();
 }
 
-GuiBridge::~GuiBridge() { shutdown(); }
+GuiBridge::~GuiBridge()
+{
+    shutdown();
+}
 
 bool GuiBridge::synchronize(const Handle &bridge, const std::function<void()> &call)
 {

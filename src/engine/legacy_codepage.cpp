@@ -87,7 +87,8 @@ qsizetype utf8Length(const QString &text)
             length += 1;
         } else if (unit < 0x800) {
             length += 2;
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < size &&
+                   text.at(i + 1).isLowSurrogate()) {
             length += 4;
             ++i;
         } else {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstddef>
 
 namespace orvane {
@@ -29,8 +28,14 @@ QByteArray narrowToLegacy(const QString &text, CodePage codePage);
 // The code page back to UTF-16. Windows-1252 maps all 256 bytes.
 QString widenFromLegacy(const QByteArray &bytes, CodePage codePage);
 
-inline QByteArray narrowToLegacy(const QString &text) { return narrowToLegacy(text, legacyCodePage()); }
-inline QString widenFromLegacy(const QByteArray &bytes) { return widenFromLegacy(bytes, legacyCodePage()); }
+inline QByteArray narrowToLegacy(const QString &text)
+{
+    return narrowToLegacy(text, legacyCodePage());
+}
+inline QString widenFromLegacy(const QByteArray &bytes)
+{
+    return widenFromLegacy(bytes, legacyCodePage());
+}
 
 // A downloaded page (UTF-8 bytes) as the text that is searched: decoded all at once (malformed
 // bytes become U+FFFD), narrowed into the code page and widened again. legacySize receives the
@@ -39,11 +44,12 @@ QString pageTextFromBytes(const QByteArray &page, CodePage codePage, qsizetype &
 
 namespace detail {
 // Generated from Microsoft's bestfit1252.txt by scripts/gen_bestfit1252.py.
-struct BestFitEntry {
+struct BestFitEntry
+{
     char16_t unicode;
     unsigned char byte;
 };
-extern const BestFitEntry kBestFit1252[];   // sorted by unicode
+extern const BestFitEntry kBestFit1252[]; // sorted by unicode
 extern const std::size_t kBestFit1252Size;
 extern const char16_t kWindows1252ToUnicode[256];
 } // namespace detail

@@ -83,8 +83,9 @@ void ResultsModel::clear()
 int ResultsModel::indexOfId(quint64 id) const
 {
     // Ids grow with every append and rows are never reordered, so the rows are sorted by id.
-    const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), id,
-                                        [](const ResultRow &row, quint64 value) { return row.id < value; });
+    const auto found =
+        std::lower_bound(m_rows.begin(), m_rows.end(), id,
+                         [](const ResultRow &row, quint64 value) { return row.id < value; });
     if (found == m_rows.end() || found->id != id) {
         return -1;
     }

@@ -3,7 +3,6 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 #include <QString>
-
 #include <array>
 #include <vector>
 
@@ -22,8 +21,15 @@ enum ResultColumn {
 };
 
 // Sub-item indexes, as the rows have always numbered them (column = sub-item + 1).
-enum SubItem { FoundSubItem = 0, AnchorTextSubItem, UrlFoundSubItem, StatusSubItem, FileSizeSubItem,
-               DateCheckedSubItem, SubItemCount };
+enum SubItem {
+    FoundSubItem = 0,
+    AnchorTextSubItem,
+    UrlFoundSubItem,
+    StatusSubItem,
+    FileSizeSubItem,
+    DateCheckedSubItem,
+    SubItemCount
+};
 
 // Small-image indexes of a row.
 enum RowImage { ImageOn = 0, ImageFound = 1, ImageNotFound = 2, ImagePending = 3 };
@@ -69,11 +75,12 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
 
     // Appends a row and returns its reference.
-    ResultRowRef appendRow(const QString &caption, const std::array<QString, SubItemCount> &subItems,
-                           int imageIndex);
+    ResultRowRef appendRow(const QString &caption,
+                           const std::array<QString, SubItemCount> &subItems, int imageIndex);
     // Removes every row; references to them stop existing.
     void clear();
 

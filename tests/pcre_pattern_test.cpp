@@ -298,6 +298,26 @@ TEST(PcreSearcher, MatchLimitEndsTheSearchAsGivenUp)
     EXPECT_EQ(searcher.lastResult(), PCRE2_ERROR_MATCHLIMIT);
 }
 
+TEST(PcreSearcher, SearchThatNeedsMoreJitStackGetsIt)
+{
+    // Every repetition of a capturing group keeps a backtracking frame on the JIT stack: 10,000
+    // of them do not fit into 32 KiB.
+    PcrePattern pattern(u"^(a|b)*c"_s);
+    ASSERT_TRUE(pattern.usesJit());
+    PcrePattern::Searcher searcher(pattern, QString(10'000, u'a') + u'c');
+    EXPECT_TRUE(searcher.find(0));
+    EXPECT_EQ(searcher.matchEnd(), 10'001);
+}
+
+TEST(PcreSearcher, SearchBeyondTheLargestJitStackGivesUp)
+{
+    PcrePattern pattern(u"^(a|b)*c"_s);
+    PcrePattern::Searcher searcher(pattern, QString(1'000'000, u'a') + u'c');
+    EXPECT_FALSE(searcher.find(0));
+    EXPECT_TRUE(searcher.gaveUp());
+    EXPECT_EQ(searcher.lastResult(), PCRE2_ERROR_JIT_STACKLIMIT);
+}
+
 TEST(PcreSearcher, NoMatchIsNotGivingUp)
 {
     PcrePattern pattern(text(kLinkPattern));

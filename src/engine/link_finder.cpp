@@ -7,31 +7,31 @@ namespace orvane {
 namespace {
 
 // Case-sensitive, code unit for code unit; an empty target is never contained.
-bool containsTarget(const QString &text, const QString &target)
+bool containsTarget(QStringView text, const QString &target)
 {
     return !target.isEmpty() && text.contains(target, Qt::CaseSensitive);
 }
 
 // One match of the link pattern. Writes found, then the link, then the anchor, so that a failure
-// part way leaves what was already written.
+// part way leaves what was already written. Groups are only copied out when they qualify.
 void examineMatch(const PcrePattern::Searcher &match, const QString &target, bool &found,
                   QString &link, QString &anchor)
 {
     if (match.groupCount() < 2) {
         // A bare http(s) address.
-        QString address = match.group(0);
+        const QStringView address = match.groupView(0);
         if (containsTarget(address, target)) {
             found = true;
-            link = std::move(address);
+            link = address.toString();
         }
         return;
     }
     // An anchor element: only its href value is tested.
-    QString href = match.group(1);
+    const QStringView href = match.groupView(1);
     if (!containsTarget(href, target))
         return;
     found = true;
-    link = std::move(href);
+    link = href.toString();
     QString stripped;
     Strip_Tags(match.group(2), stripped);
     QByteArray trimmed;

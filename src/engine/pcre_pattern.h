@@ -45,10 +45,12 @@ class PcrePattern
 {
 public:
     static constexpr std::uint32_t kMatchLimit = 10'000'000;
-    // Machine stack of one JIT search: starts small, grows on demand up to the maximum (the
-    // maximum is only reserved address space until it is touched).
+    // A JIT search first runs on PCRE2's 32 KiB block of the thread's own stack, which is all the
+    // link finder's patterns need on ordinary pages. A search that runs out of it is repeated on
+    // a stack of the searcher's own that grows from kJitStackStart up to kJitStackMax. (Mapping
+    // such a stack for every search costs about 19 us, more than a short search itself.)
     static constexpr std::size_t kJitStackStart = 32 * 1024;
-    static constexpr std::size_t kJitStackMax = 4 * 1024 * 1024;
+    static constexpr std::size_t kJitStackMax = 8 * 1024 * 1024;
 
     // Throws PcreError when the pattern does not compile, std::invalid_argument when it cannot be
     // rewritten.
@@ -73,8 +75,8 @@ public:
         Searcher &operator=(const Searcher &) = delete;
 
         // Searches for the next match starting at `from` (a UTF-16 index). False when there is no
-        // match or when the engine gave up (match limit, JIT stack, any other error): both end the
-        // matches.
+        // match or when the engine gave up (match limit, JIT stack beyond kJitStackMax, any other
+        // error): both end the matches.
         bool find(qsizetype from);
         // True when the last find() ended because the engine gave up rather than found nothing.
         bool gaveUp() const;
@@ -89,6 +91,8 @@ public:
         // Text of one group; empty when the group did not take part. Throws std::out_of_range for
         // an index at or past groupCount().
         QString group(int index) const;
+        // The same text as a view into the subject (valid while the searcher lives).
+        QStringView groupView(int index) const;
 
     private:
         struct Impl;

@@ -241,6 +241,40 @@ TEST(PcreEngine, UsesJitOnThisMachine)
     EXPECT_TRUE(PcrePattern(text(kTrimPattern)).usesJit());
 }
 
+// Machines without the JIT use the interpreter: both must see the same matches.
+TEST(PcreEngine, InterpreterFindsTheSameMatchesAsTheJit)
+{
+    const QString pages[] = {
+        u"<p>See <a href='https://blog.site.example/page'>Example <b>site</b></a></p>"_s,
+        u"<A HREF = 'https://site.example/'>  Home  </A > Visit https://site.example/page."_s,
+        u"<a\nhref='https://site.example/'>x</a> <a href=https://x.example/>E</a> <a "
+        u"href='/about'>About</a>"_s,
+        u"<a href\v='https://site.example/'>x</a> https://ma\u212Aer.example/ "
+        u"<a href=\"https://site.example/it's\">x</a>"_s,
+        QString(QChar(char16_t(0xD800))) + u"<a href='/\U0001F600'>\U0001F600</a>"_s,
+    };
+    const PcrePattern jit(text(kLinkPattern));
+    const PcrePattern interpreter(text(kLinkPattern), CaseFolding::AsciiOnly, JitMode::Off);
+    ASSERT_FALSE(interpreter.usesJit());
+    auto allMatches = [](const PcrePattern &pattern, const QString &page) {
+        PcrePattern::Searcher searcher(pattern, page);
+        QStringList found;
+        qsizetype from = 0;
+        while (searcher.find(from)) {
+            found << QString::number(searcher.matchStart()) + u':' +
+                         QString::number(searcher.groupCount()) + u':' +
+                         searcher.group(searcher.groupCount() - 1);
+            from = searcher.matchEnd();
+        }
+        return found;
+    };
+    for (const QString &page : pages) {
+        const QStringList expected = allMatches(jit, page);
+        EXPECT_FALSE(expected.isEmpty());
+        EXPECT_EQ(allMatches(interpreter, page), expected) << page.toStdString();
+    }
+}
+
 TEST(PcreEngine, CompileErrorIsReported)
 {
     try {
@@ -362,11 +396,14 @@ struct LoneSurrogateCase
 {
     const char *name;
     char16_t unit;
+    qsizetype validBefore; // characters of valid text before it
 };
 
 const LoneSurrogateCase kLoneSurrogates[] = {
-    {"High", 0xD83D},
-    {"Low", 0xDE00},
+    {"High", 0xD83D, 0},
+    {"Low", 0xDE00, 0},
+    {"HighFarIn", 0xD83D, 5000},
+    {"LowFarIn", 0xDE00, 5000},
 };
 
 class PcreInvalidSubject : public ::testing::TestWithParam<LoneSurrogateCase>
@@ -376,7 +413,9 @@ TEST_P(PcreInvalidSubject, LoneSurrogateIsSearchedSafelyAndGroupsKeepIt)
 {
     const QChar lone(GetParam().unit);
     const QString href = u"https://site.example/" + QString(lone);
-    const QString subject = QString(lone) + u" <a href='" + href + u"'>x" + QString(lone) +
+    // Valid text first, pairs included, so that the broken unit may lie blocks into the page.
+    const QString prefix = QString(GetParam().validBefore, u'.') + u"\U0001F600";
+    const QString subject = prefix + QString(lone) + u" <a href='" + href + u"'>x" + QString(lone) +
                             u"</a> " + QString(lone) + u" https://two.example/" + QString(lone);
     ASSERT_FALSE(QStringView(subject).isValidUtf16());
     PcrePattern pattern(text(kLinkPattern));

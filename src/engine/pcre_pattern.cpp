@@ -553,7 +553,8 @@ struct PcrePattern::Impl
     }
 };
 
-PcrePattern::PcrePattern(const QString &pattern, CaseFolding folding) : d(std::make_unique<Impl>())
+PcrePattern::PcrePattern(const QString &pattern, CaseFolding folding, JitMode jit)
+    : d(std::make_unique<Impl>())
 {
     d->text = rewritePattern(pattern, folding);
     d->tables = makeCLocaleTables();
@@ -580,7 +581,7 @@ PcrePattern::PcrePattern(const QString &pattern, CaseFolding folding) : d(std::m
     // so it is only the fallback for machines that have no JIT.
     uint32_t jitAvailable = 0;
     pcre2_config(PCRE2_CONFIG_JIT, &jitAvailable);
-    if (jitAvailable != 0)
+    if (jitAvailable != 0 && jit == JitMode::IfAvailable)
         d->jit = pcre2_jit_compile(d->code, PCRE2_JIT_COMPLETE) == 0;
 }
 

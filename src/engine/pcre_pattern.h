@@ -17,6 +17,12 @@ enum class CaseFolding {
     Engine,
 };
 
+// Whether a pattern is compiled for PCRE2's JIT.
+enum class JitMode {
+    IfAvailable, // the JIT when the machine has it, else the interpreter
+    Off,         // always the interpreter (for comparing the two)
+};
+
 // Rewrites a pattern so that PCRE2 matches it the way the link finder's patterns are meant:
 // "\s" (inside and outside character classes) becomes exactly space, tab, LF, FF and CR, never
 // VT; "\S" outside classes becomes its complement. With CaseFolding::AsciiOnly every literal
@@ -54,7 +60,8 @@ public:
 
     // Throws PcreError when the pattern does not compile, std::invalid_argument when it cannot be
     // rewritten.
-    explicit PcrePattern(const QString &pattern, CaseFolding folding = CaseFolding::AsciiOnly);
+    explicit PcrePattern(const QString &pattern, CaseFolding folding = CaseFolding::AsciiOnly,
+                         JitMode jit = JitMode::IfAvailable);
     ~PcrePattern();
     PcrePattern(const PcrePattern &) = delete;
     PcrePattern &operator=(const PcrePattern &) = delete;

@@ -1,6 +1,8 @@
 #include "engine/pcre_pattern.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
+#include <algorithm>
+#include <iterator>
 #include <locale.h>
 #include <new>
 #include <optional>

@@ -1,8 +1,96 @@
 #include "engine/link_finder.h"
-#include <stdexcept>
-// Placeholder until the link finder lands.
+
+#include "engine/legacy_codepage.h"
+#include "engine/pcre_pattern.h"
+
 namespace orvane {
-bool Find_Link(QString, QString, QString &, QString &, bool) { throw std::logic_error("not built yet"); }
-void Strip_Tags(QString, QString &) { throw std::logic_error("not built yet"); }
-void Trim_Spaces(QByteArray, QByteArray &) { throw std::logic_error("not built yet"); }
+namespace {
+
+// Case-sensitive, code unit for code unit; an empty target is never contained.
+bool containsTarget(QStringView text, const QString &target)
+{
+    return !target.isEmpty() && text.contains(target, Qt::CaseSensitive);
+}
+
+// One match of the link pattern. Writes found, then the link, then the anchor, so that a failure
+// part way leaves what was already written. Groups are only copied out when they qualify.
+void examineMatch(const PcrePattern::Searcher &match, const QString &target, bool &found,
+                  QString &link, QString &anchor)
+{
+    if (match.groupCount() < 2) {
+        // A bare http(s) address.
+        const QStringView address = match.groupView(0);
+        if (containsTarget(address, target)) {
+            found = true;
+            link = address.toString();
+        }
+        return;
+    }
+    // An anchor element: only its href value is tested.
+    const QStringView href = match.groupView(1);
+    if (!containsTarget(href, target))
+        return;
+    found = true;
+    link = href.toString();
+    QString stripped;
+    Strip_Tags(match.group(2), stripped);
+    QByteArray trimmed;
+    Trim_Spaces(narrowToLegacy(stripped), trimmed);
+    anchor = widenFromLegacy(trimmed);
+}
+
+} // namespace
+
+bool Find_Link(QString Page, QString Target, QString &Link, QString &Anchor, bool ContentMode)
+{
+    bool found = false;
+    if (ContentMode)
+        return containsTarget(Page, Target);
+
+    try {
+        // Compiled per call: a few tens of microseconds against a page, and nothing to share
+        // between worker threads.
+        const PcrePattern pattern(QString::fromUtf16(kLinkPattern));
+        PcrePattern::Searcher searcher(pattern, Page);
+        int examined = 0;
+        qsizetype from = 0;
+        // A search that finds nothing, or that the engine gives up, ends the loop.
+        while (searcher.find(from)) {
+            if (++examined > kMaxMatchesPerPage)
+                break;
+            try {
+                examineMatch(searcher, Target, found, Link, Anchor);
+            } catch (...) {
+                // One bad match does not end the search.
+            }
+            from = searcher.matchEnd();
+        }
+    } catch (...) {
+        // Compiling or searching failed: keep what was found so far.
+    }
+    return found;
+}
+
+void Strip_Tags(QString Text, QString &Result)
+{
+    Result.clear();
+    Result.reserve(Text.size());
+    bool inside = false;
+    for (const QChar c : std::as_const(Text)) {
+        if (c == u'<') {
+            inside = true;
+        } else if (c == u'>') {
+            inside = false;
+        } else if (!inside) {
+            Result += c;
+        }
+    }
+}
+
+void Trim_Spaces(QByteArray Text, QByteArray &Result)
+{
+    const PcrePattern pattern(QString::fromUtf16(kTrimPattern));
+    Result = narrowToLegacy(pattern.removeAll(widenFromLegacy(Text)));
+}
+
 } // namespace orvane

@@ -1,41 +1,78 @@
 #pragma once
 
 #include <QString>
-
+#include <cstddef>
+#include <cstdint>
 #include <memory>
-#include <optional>
+#include <stdexcept>
 
 namespace orvane {
 
+// How the letters of a pattern compare under the caseless option.
+enum class CaseFolding {
+    // A letter matches its two ASCII cases only (PCRE2 would also let "k" match U+212A KELVIN SIGN
+    // and "s" match U+017F LATIN SMALL LETTER LONG S).
+    AsciiOnly,
+    // Whatever PCRE2 does by itself (kept for measurements and for showing the difference).
+    Engine,
+};
+
+// Whether a pattern is compiled for PCRE2's JIT.
+enum class JitMode {
+    IfAvailable, // the JIT when the machine has it, else the interpreter
+    Off,         // always the interpreter (for comparing the two)
+};
+
+// Rewrites a pattern so that PCRE2 matches it the way the link finder's patterns are meant:
+// "\s" (inside and outside character classes) becomes exactly space, tab, LF, FF and CR, never
+// VT; "\S" outside classes becomes its complement. With CaseFolding::AsciiOnly every literal
+// ASCII letter and every class holding one is put in a case-sensitive group that lists both
+// cases. Throws std::invalid_argument for constructs it cannot rewrite faithfully (inline "i"
+// options, POSIX classes, "\S" or "\Q" inside a class, classes mixing ASCII letters with
+// non-ASCII characters).
+QString rewritePattern(const QString &pattern, CaseFolding folding = CaseFolding::AsciiOnly);
+
+// A pattern that failed to compile or could not be set up.
+class PcreError : public std::runtime_error
+{
+public:
+    PcreError(const std::string &what, int code) : std::runtime_error(what), m_code(code) {}
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
 // One compiled PCRE2 (16-bit) pattern with the link finder's configuration: caseless, dot-all, UTF,
-// newline ANY, its own ASCII-only character tables, JIT when the machine has it, and "\s" meaning
-// exactly space, tab, LF, FF and CR. Searches are not-empty and bounded by kMatchLimit.
+// newline ANY, its own character tables built as the "C" locale classifies characters, and JIT
+// when the machine has it. The pattern text goes through rewritePattern() first. Searches are
+// not-empty and bounded by kMatchLimit. An object is used by one thread at a time.
 class PcrePattern
 {
 public:
-    static constexpr unsigned kMatchLimit = 10'000'000;
+    static constexpr std::uint32_t kMatchLimit = 10'000'000;
+    // A JIT search first runs on PCRE2's 32 KiB block of the thread's own stack, which is all the
+    // link finder's patterns need on ordinary pages. A search that runs out of it is repeated on
+    // a stack of the searcher's own that grows from kJitStackStart up to kJitStackMax. (Mapping
+    // such a stack for every search costs about 19 us, more than a short search itself.)
+    static constexpr std::size_t kJitStackStart = 32 * 1024;
+    static constexpr std::size_t kJitStackMax = 8 * 1024 * 1024;
 
-    // Throws std::runtime_error when the pattern does not compile.
-    explicit PcrePattern(const QString &pattern);
+    // Throws PcreError when the pattern does not compile, std::invalid_argument when it cannot be
+    // rewritten.
+    explicit PcrePattern(const QString &pattern, CaseFolding folding = CaseFolding::AsciiOnly,
+                         JitMode jit = JitMode::IfAvailable);
     ~PcrePattern();
     PcrePattern(const PcrePattern &) = delete;
     PcrePattern &operator=(const PcrePattern &) = delete;
 
     bool usesJit() const;
+    // The text handed to PCRE2.
+    QString compiledText() const;
 
-    struct Match {
-        qsizetype start = 0;
-        qsizetype end = 0;
-        int groupCount = 0; // one more than the highest group that took part
-        QString group(int index) const;
-        // filled by the search
-        const QString *subject = nullptr;
-        qsizetype groupStart[3] = {-1, -1, -1};
-        qsizetype groupEnd[3] = {-1, -1, -1};
-    };
-
-    // A searcher holds the match data for repeated searches of one subject. The subject must be
-    // valid UTF-16 (checked once, in the constructor; invalid subjects never match).
+    // Successive matches in one subject. The subject's UTF-16 is checked once, here; lone
+    // surrogates are searched as U+FFFD (same length, so offsets and groups still refer to the
+    // subject as given).
     class Searcher
     {
     public:
@@ -43,27 +80,39 @@ public:
         ~Searcher();
         Searcher(const Searcher &) = delete;
         Searcher &operator=(const Searcher &) = delete;
-        // The next match at or after `from`; nothing when there is none, or when the engine gave up
-        // (match limit, JIT stack).
-        std::optional<Match> next(qsizetype from);
+
+        // Searches for the next match starting at `from` (a UTF-16 index). False when there is no
+        // match or when the engine gave up (match limit, JIT stack beyond kJitStackMax, any other
+        // error): both end the matches.
+        bool find(qsizetype from);
+        // True when the last find() ended because the engine gave up rather than found nothing.
+        bool gaveUp() const;
+        // PCRE2's result of the last search: the group count, or a negative error code.
+        int lastResult() const;
+
+        // The current match (valid after find() returned true).
+        qsizetype matchStart() const;
+        qsizetype matchEnd() const;
+        // One more than the number of the highest group that took part in the match.
+        int groupCount() const;
+        // Text of one group; empty when the group did not take part. Throws std::out_of_range for
+        // an index at or past groupCount().
+        QString group(int index) const;
+        // The same text as a view into the subject (valid while the searcher lives).
+        QStringView groupView(int index) const;
 
     private:
         struct Impl;
         std::unique_ptr<Impl> d;
     };
 
-    // Every match removed, left to right.
+    // The subject with every match removed, left to right, each search resuming where the last
+    // match ended. A search the engine gives up ends the removal, keeping the rest as it is.
     QString removeAll(const QString &subject) const;
-
-    // The pattern text as compiled (after the rewrite of "\s").
-    QString compiledText() const;
 
 private:
     struct Impl;
     std::unique_ptr<Impl> d;
 };
-
-// Rewrites every "\s" into the five characters it must mean. Exposed for tests.
-QString rewriteWhiteSpaceEscapes(const QString &pattern);
 
 } // namespace orvane

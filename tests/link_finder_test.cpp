@@ -224,9 +224,9 @@ TEST(LinkFinderMatchCap, CapCountsAnchorsAndAddressesAlike)
     for (int i = 0; i < kMaxMatchesPerPage / 2; ++i)
         page += u"<a href='/a'>a</a> https://other.example/ "_s;
     EXPECT_FALSE(
-        findLink(page + u"<a href='https://site.example/'>x</a>", u"site.example"_s).found);
+        findLink(page + u"<a href='https://site.example/'>x</a>"_s, u"site.example"_s).found);
     page.chop(u"https://other.example/ "_s.size());
-    EXPECT_TRUE(findLink(page + u"<a href='https://site.example/'>x</a>", u"site.example"_s).found);
+    EXPECT_TRUE(findLink(page + u"<a href='https://site.example/'>x</a>"_s, u"site.example"_s).found);
 }
 
 // ----- Hard pages, given-up searches, broken text ----------------------------------------------

@@ -3,6 +3,7 @@
 //   shutdown_probe <url> <workers>
 #include "engine/check_worker.h"
 #include "engine/page_fetcher.h"
+#include "engine/run_counters.h"
 #include "run/results_model.h"
 #include "ui/orvane_form.h"
 #include "ui/program.h"

@@ -3,10 +3,12 @@
 #include <atomic>
 #include <cstring>
 #include <curl/curl.h>
+#include <memory>
 #include <mutex>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
+#include <vector>
 
 namespace orvane::tls {
 
@@ -14,10 +16,18 @@ namespace {
 
 std::atomic<bool> g_sharedStoreEnabled{true};
 
+// The certificates of one bundle, parsed once. Never changed or freed after loading: contexts made
+// earlier may still verify against an older list after the bundle was switched.
+struct TrustList
+{
+    QString bundle;
+    STACK_OF(X509) *certificates = nullptr;
+};
+
 std::mutex g_mutex;
-QString g_bundleOverride;      // guarded by g_mutex
-X509_STORE *g_store = nullptr; // guarded by g_mutex; read-only once loaded
-QString g_storeBundle;         // the bundle g_store was loaded from; guarded by g_mutex
+QString g_bundleOverride;                        // guarded by g_mutex
+const TrustList *g_current = nullptr;            // guarded by g_mutex
+std::vector<std::unique_ptr<TrustList>> g_lists; // guarded by g_mutex
 
 QString defaultBundle()
 {
@@ -26,22 +36,44 @@ QString defaultBundle()
                                                       : QString();
 }
 
-X509_STORE *loadStore(const QString &bundle)
+STACK_OF(X509) * loadCertificates(const QString &bundle)
 {
     if (bundle.isEmpty()) {
         return nullptr;
     }
+    // The store's loader reads exactly what curl would read from the same file.
     X509_STORE *store = X509_STORE_new();
     if (store == nullptr) {
         return nullptr;
     }
-    if (X509_STORE_load_file(store, bundle.toLocal8Bit().constData()) != 1) {
-        X509_STORE_free(store);
-        return nullptr;
+    STACK_OF(X509) *certificates = nullptr;
+    if (X509_STORE_load_file(store, bundle.toLocal8Bit().constData()) == 1) {
+        certificates = sk_X509_new_null();
+        const STACK_OF(X509_OBJECT) *objects = X509_STORE_get0_objects(store);
+        for (int i = 0; certificates != nullptr && i < sk_X509_OBJECT_num(objects); ++i) {
+            X509 *certificate = X509_OBJECT_get0_X509(sk_X509_OBJECT_value(objects, i));
+            if (certificate != nullptr && X509_up_ref(certificate) == 1 &&
+                sk_X509_push(certificates, certificate) <= 0) {
+                X509_free(certificate);
+            }
+        }
     }
-    // What curl sets on the store it fills itself, so verification behaves the same with ours.
-    X509_STORE_set_flags(store, X509_V_FLAG_TRUSTED_FIRST | X509_V_FLAG_PARTIAL_CHAIN);
-    return store;
+    X509_STORE_free(store);
+    if (certificates != nullptr && sk_X509_num(certificates) == 0) {
+        sk_X509_free(certificates);
+        certificates = nullptr;
+    }
+    return certificates;
+}
+
+// Replaces OpenSSL's chain verification for one handshake: the same verification, with the shared
+// certificates as trust anchors. The list is only read, so any number of handshakes can use it.
+// (curl sets flags on the context's own store after our context callback, so a store shared
+// between contexts would be written to by every connection.)
+int verifyWithSharedTrust(X509_STORE_CTX *context, void *certificates)
+{
+    X509_STORE_CTX_set0_trusted_stack(context, static_cast<STACK_OF(X509) *>(certificates));
+    return X509_verify_cert(context);
 }
 
 } // namespace
@@ -90,17 +122,22 @@ bool installSharedStore(SSL_CTX *context)
         return false;
     }
     const QString bundle = caBundleFile();
-    std::lock_guard lock(g_mutex);
-    if (g_store == nullptr || g_storeBundle != bundle) {
-        // Contexts still using the old store hold their own reference to it.
-        X509_STORE_free(g_store);
-        g_store = loadStore(bundle);
-        g_storeBundle = bundle;
+    const TrustList *trust = nullptr;
+    {
+        std::lock_guard lock(g_mutex);
+        if (g_current == nullptr || g_current->bundle != bundle) {
+            auto list = std::make_unique<TrustList>();
+            list->bundle = bundle;
+            list->certificates = loadCertificates(bundle);
+            g_current = list.get();
+            g_lists.push_back(std::move(list));
+        }
+        trust = g_current;
     }
-    if (g_store == nullptr) {
+    if (trust->certificates == nullptr) {
         return false;
     }
-    SSL_CTX_set1_cert_store(context, g_store);
+    SSL_CTX_set_cert_verify_callback(context, verifyWithSharedTrust, trust->certificates);
     return true;
 }
 

@@ -7,8 +7,8 @@ typedef struct ssl_ctx_st SSL_CTX;
 namespace orvane::tls {
 
 // Loading the system's certificate bundle costs ~20 ms of CPU; curl would do it for every handle.
-// Instead the bundle is parsed once per process into one read-only X509_STORE that every TLS
-// connection shares.
+// Instead the bundle is parsed once per process into one read-only list of trusted certificates
+// that every TLS connection verifies against.
 
 // Uses this bundle instead of the system's (tests and benchmarks with their own CA). An empty path
 // goes back to the system's bundle. Takes effect for connections made after the call.
@@ -23,8 +23,9 @@ bool sharedStoreEnabled();
 // True when libcurl's TLS backend is OpenSSL, the only one whose contexts the store fits into.
 bool sharedStoreSupported();
 
-// Installs the shared store into a new SSL context, loading the bundle on first use; true when it
-// did (false if the bundle cannot be read). Thread-safe.
+// Makes a new SSL context verify peers against the shared certificates, loading the bundle on
+// first use (and again when the bundle file was changed); true when it did, false if the bundle
+// cannot be read. Thread-safe.
 bool installSharedStore(SSL_CTX *context);
 
 } // namespace orvane::tls

@@ -466,18 +466,25 @@ TEST_F(PageFetcherTls, UntrustedCertificateCannotOpen)
     EXPECT_TRUE(selfSigned.requestHeads().isEmpty());
 }
 
+// Writes the CA certificate where tls::setCaBundleFile can be pointed at it.
+QString writeBundle(const QTemporaryDir &directory, const QByteArray &pem)
+{
+    const QString path = directory.filePath(QStringLiteral("ca.pem"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(pem) != pem.size()) {
+        return QString();
+    }
+    return path;
+}
+
 TEST_F(PageFetcherTls, TrustedTestCaVerifiesWithAndWithoutTheSharedStore)
 {
     const test::TestCertificates certificates = test::makeCaSignedCertificates();
     TestHttpServer secure(certificates.server);
     secure.handle("/", [](HttpConnection &c) { c.respond(200, {}, "secure page"); });
     QTemporaryDir directory;
-    ASSERT_TRUE(directory.isValid());
-    const QString bundle = directory.filePath(QStringLiteral("ca.pem"));
-    QFile file(bundle);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(certificates.caCertificatePem);
-    file.close();
+    const QString bundle = writeBundle(directory, certificates.caCertificatePem);
+    ASSERT_FALSE(bundle.isEmpty());
 
     // Signed by a CA the system does not know: refused.
     const Fetched untrusted = fetch(secure.url("/"));
@@ -500,6 +507,26 @@ TEST_F(PageFetcherTls, TrustedTestCaVerifiesWithAndWithoutTheSharedStore)
     tls::setCaBundleFile(QString());
     const Fetched again = fetch(secure.url("/"));
     EXPECT_EQ(again.error, QStringLiteral("Cannot open URL"));
+}
+
+TEST_F(PageFetcherTls, CertificateForAnotherHostCannotOpen)
+{
+    const test::TestCertificates certificates =
+        test::makeCaSignedCertificates("DNS:other.example,IP:192.0.2.1");
+    TestHttpServer secure(certificates.server);
+    secure.handle("/", [](HttpConnection &c) { c.respond(200, {}, "secure page"); });
+    QTemporaryDir directory;
+    const QString bundle = writeBundle(directory, certificates.caCertificatePem);
+    ASSERT_FALSE(bundle.isEmpty());
+    tls::setCaBundleFile(bundle);
+
+    for (const bool shared : {true, false}) {
+        tls::setSharedStoreEnabled(shared);
+        const Fetched result = fetch(secure.url("/"));
+
+        EXPECT_EQ(result.error, QStringLiteral("Cannot open URL")) << "shared " << shared;
+    }
+    EXPECT_TRUE(secure.requestHeads().isEmpty());
 }
 
 // --- Abort -----------------------------------------------------------------------------------

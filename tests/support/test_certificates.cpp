@@ -41,7 +41,8 @@ void addExtension(X509 *certificate, X509 *issuer, int nid, const char *value)
 
 // Signed by issuerKey; issuer == nullptr makes it sign itself.
 Certificate makeCertificate(EVP_PKEY *key, const char *commonName, bool isCa, X509 *issuer,
-                            EVP_PKEY *issuerKey, long serial)
+                            EVP_PKEY *issuerKey, long serial,
+                            const char *names = "IP:127.0.0.1,DNS:localhost")
 {
     Certificate certificate(X509_new(), X509_free);
     check(certificate != nullptr, "X509_new failed");
@@ -67,7 +68,7 @@ Certificate makeCertificate(EVP_PKEY *key, const char *commonName, bool isCa, X5
         addExtension(cert, signer, NID_basic_constraints, "critical,CA:FALSE");
         addExtension(cert, signer, NID_key_usage, "critical,digitalSignature");
         addExtension(cert, signer, NID_ext_key_usage, "serverAuth");
-        addExtension(cert, signer, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
+        addExtension(cert, signer, NID_subject_alt_name, names);
     }
     check(X509_sign(cert, issuerKey, EVP_sha256()) > 0, "signing failed");
     return certificate;
@@ -98,13 +99,13 @@ QByteArray keyPem(EVP_PKEY *key)
 
 } // namespace
 
-TestCertificates makeCaSignedCertificates()
+TestCertificates makeCaSignedCertificates(const char *serverNames)
 {
     Key caKey = newKey();
     Certificate ca = makeCertificate(caKey.get(), "Orvane test CA", true, nullptr, caKey.get(), 1);
     Key serverKey = newKey();
     Certificate server =
-        makeCertificate(serverKey.get(), "127.0.0.1", false, ca.get(), caKey.get(), 2);
+        makeCertificate(serverKey.get(), "server", false, ca.get(), caKey.get(), 2, serverNames);
     return {certificatePem(ca.get()), {certificatePem(server.get()), keyPem(serverKey.get())}};
 }
 

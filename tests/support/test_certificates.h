@@ -11,11 +11,11 @@ namespace orvane::test {
 struct TestCertificates
 {
     QByteArray caCertificatePem; // the CA a client must trust
-    TlsIdentity server;          // signed by that CA, for 127.0.0.1 and localhost
+    TlsIdentity server;          // signed by that CA
 };
 
-// A fresh CA and a server certificate it signed.
-TestCertificates makeCaSignedCertificates();
+// A fresh CA and a server certificate it signed for the given names (subjectAltName syntax).
+TestCertificates makeCaSignedCertificates(const char *serverNames = "IP:127.0.0.1,DNS:localhost");
 // A server certificate for 127.0.0.1 and localhost that signs itself.
 TlsIdentity makeSelfSignedIdentity();
 

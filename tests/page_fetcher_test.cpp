@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -74,6 +75,7 @@ protected:
         tls::setSharedStoreEnabled(true);
     }
 
+    // Outlives the test body: handlers capture what they use by value.
     TestHttpServer server;
 };
 
@@ -128,8 +130,8 @@ TEST_F(PageFetcherBody, BodyWrittenInOddPiecesArrivesWholeAndInOrder)
     const QList<QList<qsizetype>> splits = {{1024, 1024, 452}, {1, 7, 1000, 13, 1, 1478}};
     for (qsizetype i = 0; i < splits.size(); ++i) {
         const QByteArray target = "/pieces" + QByteArray::number(i);
-        server.handle(target, [&, i](HttpConnection &c) {
-            c.send(okHead(body.size())) && c.sendInPieces(body, splits[i]);
+        server.handle(target, [body, split = splits[i]](HttpConnection &c) {
+            c.send(okHead(body.size())) && c.sendInPieces(body, split);
         });
 
         const Fetched result = fetch(server.url(target));
@@ -144,7 +146,7 @@ TEST_F(PageFetcherBody, Utf8CharacterSplitAcrossWritesArrivesIntact)
 {
     // The euro sign's three bytes straddle the two writes: E2 | 82 AC.
     const QByteArray body = QByteArray(1023, 'a') + "\xE2\x82\xAC" + "b";
-    server.handle("/euro", [&](HttpConnection &c) {
+    server.handle("/euro", [body](HttpConnection &c) {
         c.send(okHead(body.size())) && c.sendInPieces(body, {1024}, 60ms);
     });
 
@@ -164,7 +166,7 @@ TEST_F(PageFetcherBody, CompressedBodyIsHandedOverUndecoded)
         "\x49\xd5\x4b\xce\xcf\xd5\x57\xb2\x83\xf2\x6c\xf4\x13\xed\x6c\xf4\x21\xea\xf5\xc1\x9a\x01"
         "\x3d\xfa\x10\x5d\x43\x00\x00\x00",
         74);
-    server.handle("/gzip", [&](HttpConnection &c) {
+    server.handle("/gzip", [gzipped](HttpConnection &c) {
         c.respond(200, {"Content-Type: text/html", "Content-Encoding: gzip"}, gzipped);
     });
 
@@ -297,7 +299,7 @@ using PageFetcherTimeOut = PageFetcherTest;
 TEST_F(PageFetcherTimeOut, StalledBodyTimesOutKeepingWhatArrived)
 {
     const QByteArray start = patternBytes(300);
-    server.handle("/stall", [&](HttpConnection &c) {
+    server.handle("/stall", [start](HttpConnection &c) {
         c.send(okHead(10000)) && c.send(start);
         c.stall();
     });
@@ -371,14 +373,14 @@ using PageFetcherIncomplete = PageFetcherTest;
 TEST_F(PageFetcherIncomplete, ConnectionCutMidBodyKeepsWhatArrived)
 {
     const QByteArray part = patternBytes(1200);
-    server.handle("/short", [&](HttpConnection &c) {
+    server.handle("/short", [part](HttpConnection &c) {
         c.send(okHead(5000)) && c.send(part); // then the server closes
     });
-    server.handle("/chunks-cut", [&](HttpConnection &c) {
+    server.handle("/chunks-cut", [part](HttpConnection &c) {
         c.send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n") &&
             c.sendChunk(part);
     });
-    server.handle("/reset", [&](HttpConnection &c) {
+    server.handle("/reset", [part](HttpConnection &c) {
         // Pause first so the bytes are read before the reset discards what is unread.
         if (c.send(okHead(5000)) && c.send(part) && c.pause(150ms)) {
             c.closeAbruptly();
@@ -415,10 +417,10 @@ using PageFetcherSizeCap = PageFetcherTest;
 TEST_F(PageFetcherSizeCap, EndlessBodyIsCutAtTheCap)
 {
     const QByteArray chunk = patternBytes(65536 + 17); // not a divisor of the cap
-    std::atomic<qint64> streamed{-1};
-    server.handle("/endless", [&](HttpConnection &c) {
+    auto streamed = std::make_shared<std::atomic<qint64>>(-1);
+    server.handle("/endless", [chunk, streamed](HttpConnection &c) {
         if (c.send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n")) {
-            streamed = c.streamEndlessly(chunk);
+            streamed->store(c.streamEndlessly(chunk));
         }
     });
 
@@ -432,16 +434,16 @@ TEST_F(PageFetcherSizeCap, EndlessBodyIsCutAtTheCap)
     EXPECT_EQ(result.page.sliced(lastStart), chunk.first(kMaxPageBytes - lastStart));
     // The fetch hung up: the server's stream ended soon after.
     const auto deadline = Clock::now() + 3s;
-    while (streamed.load() < 0 && Clock::now() < deadline) {
+    while (streamed->load() < 0 && Clock::now() < deadline) {
         std::this_thread::sleep_for(5ms);
     }
-    EXPECT_GE(streamed.load(), kMaxPageBytes);
+    EXPECT_GE(streamed->load(), kMaxPageBytes);
 }
 
 TEST_F(PageFetcherSizeCap, PageOfExactlyTheCapIsWhole)
 {
     const QByteArray body = patternBytes(kMaxPageBytes);
-    server.handle("/full", [&](HttpConnection &c) { c.respond(200, {}, body); });
+    server.handle("/full", [body](HttpConnection &c) { c.respond(200, {}, body); });
 
     const Fetched result = fetch(server.url("/full"), 20000);
 

@@ -388,7 +388,8 @@ struct TestHttpServer::State
 
     mutable std::mutex mutex;
     std::map<QByteArray, HttpHandler> handlers;
-    QList<QByteArray> heads;
+    // Not a QList: a copy handed out would share its buffer with the next append on another thread.
+    std::vector<QByteArray> heads;
     int connections = 0;
     struct Worker
     {
@@ -515,7 +516,7 @@ void TestHttpServer::State::serve(int socket)
     HttpHandler handler;
     {
         std::lock_guard lock(mutex);
-        heads.append(connection.requestHead());
+        heads.push_back(connection.requestHead());
         const auto found = handlers.find(connection.target());
         if (found != handlers.end()) {
             handler = found->second;
@@ -584,7 +585,7 @@ QString TestHttpServer::url(const QByteArray &target) const
 QList<QByteArray> TestHttpServer::requestHeads() const
 {
     std::lock_guard lock(m_state->mutex);
-    return m_state->heads;
+    return QList<QByteArray>(m_state->heads.begin(), m_state->heads.end());
 }
 
 int TestHttpServer::connectionCount() const

@@ -91,7 +91,9 @@ public:
     TestHttpServer(const TestHttpServer &) = delete;
     TestHttpServer &operator=(const TestHttpServer &) = delete;
 
-    // The handler for requests whose target is exactly `target`. Others get a 404.
+    // The handler for requests whose target is exactly `target`. Others get a 404. Handlers run on
+    // the server's threads, possibly until the server is destroyed: what they use must live as
+    // long (capture by value).
     void handle(const QByteArray &target, HttpHandler handler);
 
     quint16 port() const;

@@ -531,6 +531,50 @@ TEST_F(PageFetcherTls, CertificateForAnotherHostCannotOpen)
     EXPECT_TRUE(secure.requestHeads().isEmpty());
 }
 
+// --- Proxy ---------------------------------------------------------------------------------
+
+// The proxy variables are read by curl per fetch; each test restores them.
+class PageFetcherProxy : public PageFetcherTest
+{
+protected:
+    void TearDown() override
+    {
+        unsetenv("http_proxy");
+        unsetenv("https_proxy");
+        PageFetcherTest::TearDown();
+    }
+};
+
+TEST_F(PageFetcherProxy, ProxyFromTheEnvironmentIsUsed)
+{
+    // 127.0.0.2 is loopback too, but not in no_proxy; the port is never contacted.
+    server.handle("http://127.0.0.2:9/page",
+                  [](HttpConnection &c) { c.respond(200, {}, "via the proxy"); });
+    setenv("http_proxy", server.url("").toLatin1().constData(), 1);
+
+    const Fetched result = fetch(QStringLiteral("http://127.0.0.2:9/page"));
+
+    EXPECT_EQ(result.error, QString());
+    EXPECT_EQ(result.page, QByteArray("via the proxy"));
+    ASSERT_EQ(server.requestHeads().size(), 1);
+    EXPECT_TRUE(
+        server.requestHeads().first().startsWith("GET http://127.0.0.2:9/page HTTP/1.1\r\n"));
+}
+
+TEST_F(PageFetcherProxy, TunnelThatFailsAfterTheProxyAnsweredCannotOpen)
+{
+    // The proxy accepts the tunnel, then hangs up before any TLS: no page arrived.
+    server.handle("127.0.0.2:9",
+                  [](HttpConnection &c) { c.send("HTTP/1.1 200 Connection established\r\n\r\n"); });
+    setenv("https_proxy", server.url("").toLatin1().constData(), 1);
+
+    const Fetched result = fetch(QStringLiteral("https://127.0.0.2:9/"));
+
+    EXPECT_EQ(result.error, QStringLiteral("Cannot open URL"));
+    ASSERT_EQ(server.requestHeads().size(), 1);
+    EXPECT_TRUE(server.requestHeads().first().startsWith("CONNECT 127.0.0.2:9 HTTP/1.1\r\n"));
+}
+
 // --- Abort -----------------------------------------------------------------------------------
 
 using PageFetcherAbort = PageFetcherTest;

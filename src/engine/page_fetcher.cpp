@@ -3,9 +3,11 @@
 #include "engine/ca_store.h"
 
 #include <atomic>
+#include <cstring>
 #include <curl/curl.h>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <unordered_set>
 
 namespace orvane {
@@ -182,6 +184,8 @@ void configure(Transfer &transfer, const QByteArray &url, Progress &progress, in
     if (timeOutMs > 0) {
         curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(timeOutMs));
     }
+    // A proxy's answer to CONNECT is not a response to our request.
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeaderLine);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &progress);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);

@@ -25,9 +25,10 @@ struct TrustList
 };
 
 std::mutex g_mutex;
-QString g_bundleOverride;                        // guarded by g_mutex
-const TrustList *g_current = nullptr;            // guarded by g_mutex
-std::vector<std::unique_ptr<TrustList>> g_lists; // guarded by g_mutex
+QString g_bundleOverride;             // guarded by g_mutex
+const TrustList *g_current = nullptr; // guarded by g_mutex
+// Never destroyed, not even at exit: a worker still verifying then must not find it freed.
+auto *const g_lists = new std::vector<std::unique_ptr<TrustList>>; // guarded by g_mutex
 
 QString defaultBundle()
 {
@@ -130,7 +131,7 @@ bool installSharedStore(SSL_CTX *context)
             list->bundle = bundle;
             list->certificates = loadCertificates(bundle);
             g_current = list.get();
-            g_lists.push_back(std::move(list));
+            g_lists->push_back(std::move(list));
         }
         trust = g_current;
     }

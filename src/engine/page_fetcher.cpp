@@ -101,7 +101,8 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         if (space != nullptr) {
             const char *end = data + length;
             int code = 0;
-            for (const char *p = space + 1; p < end && *p >= '0' && *p <= '9'; ++p) {
+            for (const char *p = space + 1; p < end && p < space + 4 && *p >= '0' && *p <= '9';
+                 ++p) {
                 code = code * 10 + (*p - '0');
             }
             progress.status = code;
@@ -194,7 +195,7 @@ void configure(Transfer &transfer, const QByteArray &url, Progress &progress, in
     const QByteArray bundle = tls::caBundleFile().toLocal8Bit();
     if (tls::sharedStoreEnabled() && tls::sharedStoreSupported() &&
         curl_easy_setopt(easy, CURLOPT_SSL_CTX_FUNCTION, onSslContext) == CURLE_OK) {
-        // Nothing for curl to load: the context gets the store parsed once per process.
+        // Nothing for curl to load: the context verifies against the certificates parsed once.
         curl_easy_setopt(easy, CURLOPT_CAINFO, nullptr);
         curl_easy_setopt(easy, CURLOPT_CAPATH, nullptr);
     } else if (!bundle.isEmpty()) {

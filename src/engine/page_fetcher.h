@@ -40,7 +40,8 @@ void abortAllDownloads();
 void resetDownloadAbort();
 
 // Fetches URL with one GET and puts the raw body, undecoded, into Page (emptied first).
-// TimeOutMs bounds the whole fetch, connecting included (0 = no limit).
+// The address is used as given: one without a scheme, or with a scheme other than http and https,
+// is not opened. TimeOutMs bounds the whole fetch, connecting included (0 = no limit).
 // Throws DownloadError when no response arrived. Otherwise returns "" for a complete 2xx page, or
 // the note that qualifies what arrived: kTimedOut, kDownloadIncomplete, kPageTooLarge or
 // "HTTP <code>" for a final status outside 200-299.

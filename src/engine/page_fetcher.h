@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
-
 #include <stdexcept>
 
 namespace orvane {
@@ -23,7 +22,8 @@ inline constexpr char kTimedOut[] = "Timed out";
 inline constexpr char kDownloadIncomplete[] = "Download incomplete";
 inline constexpr char kPageTooLarge[] = "Page too large";
 
-inline constexpr char kUserAgent[] = "Mozilla/5.0 (Windows NT 6.1; rv:22.0) Gecko/20100101 Firefox/22.0";
+inline constexpr char kUserAgent[] =
+    "Mozilla/5.0 (Windows NT 6.1; rv:22.0) Gecko/20100101 Firefox/22.0";
 inline constexpr char kReferer[] = "http://www.google.com";
 // The bytes of a body beyond this are dropped, so a hostile server cannot exhaust memory.
 inline constexpr qsizetype kMaxPageBytes = 16 * 1024 * 1024;
@@ -40,7 +40,8 @@ void abortAllDownloads();
 void resetDownloadAbort();
 
 // Fetches URL with one GET and puts the raw body, undecoded, into Page (emptied first).
-// TimeOutMs bounds the whole fetch, connecting included (0 = no limit).
+// The address is used as given: one without a scheme, or with a scheme other than http and https,
+// is not opened. TimeOutMs bounds the whole fetch, connecting included (0 = no limit).
 // Throws DownloadError when no response arrived. Otherwise returns "" for a complete 2xx page, or
 // the note that qualifies what arrived: kTimedOut, kDownloadIncomplete, kPageTooLarge or
 // "HTTP <code>" for a final status outside 200-299.

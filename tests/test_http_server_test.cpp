@@ -1,0 +1,59 @@
+#include "support/test_http_server.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <optional>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace orvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+int connectTo(quint16 port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    return fd;
+}
+
+// Other tests rely on this: a test that fails half-way must not hang in the server's destructor.
+TEST(TestHttpServer, StopsPromptlyWhileClientsHang)
+{
+    std::optional<TestHttpServer> server(std::in_place);
+    server->handle("/stall", [](HttpConnection &c) { c.stall(); });
+    server->handle("/endless", [](HttpConnection &c) {
+        c.send("HTTP/1.1 200 OK\r\n\r\n") && c.streamEndlessly(QByteArray(4096, 'x')) >= 0;
+    });
+    const int silent = connectTo(server->port()); // never sends a request
+    const int stalled = connectTo(server->port());
+    const int notReading = connectTo(server->port()); // lets the server's writes block
+    const char stallRequest[] = "GET /stall HTTP/1.1\r\nHost: x\r\n\r\n";
+    const char endlessRequest[] = "GET /endless HTTP/1.1\r\nHost: x\r\n\r\n";
+    ASSERT_GT(send(stalled, stallRequest, sizeof stallRequest - 1, 0), 0);
+    ASSERT_GT(send(notReading, endlessRequest, sizeof endlessRequest - 1, 0), 0);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (server->requestHeads().size() < 2 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(5ms);
+    }
+    ASSERT_EQ(server->requestHeads().size(), 2);
+    std::this_thread::sleep_for(100ms); // the endless writer fills the buffers and blocks
+
+    const auto start = std::chrono::steady_clock::now();
+    server.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+
+    for (int fd : {silent, stalled, notReading}) {
+        close(fd);
+    }
+}
+
+} // namespace
+} // namespace orvane::test

@@ -2,6 +2,7 @@
 #include "engine/legacy_codepage.h"
 #include "engine/run_counters.h"
 #include "support/qt_print.h"
+#include "support/test_http_server.h"
 #include "support/wait.h"
 
 #include <QSignalSpy>
@@ -126,7 +127,8 @@ protected:
 
     ResultsModel model;
     GuiBridge bridge;
-    std::shared_ptr<CannedSource> source = std::make_shared<CannedSource>();
+    std::shared_ptr<CannedSource> cannedSource = std::make_shared<CannedSource>();
+    std::shared_ptr<const PageSource> source = cannedSource;
 };
 
 const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
@@ -135,7 +137,7 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 {
     const QByteArray page =
         "<p>See <a href='https://blog.site.example/page'>Example <b>site</b></a></p>";
-    source->add("https://a.example/", {page});
+    cannedSource->add("https://a.example/", {page});
     dispatch("https://a.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
 
@@ -150,8 +152,8 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
 {
     const QByteArray plain = "<html><a href='https://other.example/'>x</a></html>";
-    source->add("https://plain.example/", {plain});
-    source->add("https://refused.example/",
+    cannedSource->add("https://plain.example/", {plain});
+    cannedSource->add("https://refused.example/",
                 {{}, {}, CannedSource::Failure::Download, QString::fromLatin1(kCannotOpenUrl)});
     dispatch("https://plain.example/", "site.example");
     dispatch("https://refused.example/", "site.example");
@@ -171,10 +173,10 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
 TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
 {
     const QByteArray linked = "<a href=\"https://site.example/\">Home</a>";
-    source->add("https://slow.example/", {linked, QString::fromLatin1(kTimedOut)});
-    source->add("https://cut.example/", {linked, QString::fromLatin1(kDownloadIncomplete)});
-    source->add("https://missing.example/", {"<h1>Not here</h1>", QStringLiteral("HTTP 404")});
-    source->add("https://huge.example/", {linked, QString::fromLatin1(kPageTooLarge)});
+    cannedSource->add("https://slow.example/", {linked, QString::fromLatin1(kTimedOut)});
+    cannedSource->add("https://cut.example/", {linked, QString::fromLatin1(kDownloadIncomplete)});
+    cannedSource->add("https://missing.example/", {"<h1>Not here</h1>", QStringLiteral("HTTP 404")});
+    cannedSource->add("https://huge.example/", {linked, QString::fromLatin1(kPageTooLarge)});
     for (const char *url : {"https://slow.example/", "https://cut.example/",
                             "https://missing.example/", "https://huge.example/"}) {
         dispatch(QString::fromLatin1(url), "site.example");
@@ -199,8 +201,8 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
 
 TEST_F(CheckWorker, ContentModeSearchesTheWholePage)
 {
-    source->add("https://a.example/", {"<div><b>Hi</b></div>"});
-    source->add("https://b.example/", {"<div><B>Hi</B></div>"});
+    cannedSource->add("https://a.example/", {"<div><b>Hi</b></div>"});
+    cannedSource->add("https://b.example/", {"<div><B>Hi</B></div>"});
     dispatch("https://a.example/", "<b>Hi</b>", true);
     dispatch("https://b.example/", "<b>Hi</b>", true);
     ASSERT_TRUE(waitForAllWorkers());
@@ -211,8 +213,8 @@ TEST_F(CheckWorker, ContentModeSearchesTheWholePage)
 // Failures the worker has no message for must not leave the row pending for good.
 TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
 {
-    source->add("https://oom.example/", {{}, {}, CannedSource::Failure::OutOfMemory});
-    source->add("https://odd.example/", {{}, {}, CannedSource::Failure::Other});
+    cannedSource->add("https://oom.example/", {{}, {}, CannedSource::Failure::OutOfMemory});
+    cannedSource->add("https://odd.example/", {{}, {}, CannedSource::Failure::Other});
     dispatch("https://oom.example/", "site.example");
     dispatch("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
@@ -226,7 +228,7 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
 
 TEST_F(CheckWorker, StatusTextKeepsOnlyPlainCharacters)
 {
-    source->add("https://a.example/", {{},
+    cannedSource->add("https://a.example/", {{},
                                        {},
                                        CannedSource::Failure::Download,
                                        QStringLiteral("Error (12029): can't connect.\r\n")});
@@ -256,7 +258,7 @@ TEST_F(CheckWorker, SizeAndAnchorFollowTheLegacyCodePage)
     const QByteArray page =
         QString::fromUtf16(u"<a href='https://site.example/'>\u0100ll \u4e2d caf\u00e9</a>")
             .toUtf8();
-    source->add("https://a.example/", {page});
+    cannedSource->add("https://a.example/", {page});
     dispatch("https://a.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
     const QStringList texts = rowTexts(0);
@@ -266,7 +268,7 @@ TEST_F(CheckWorker, SizeAndAnchorFollowTheLegacyCodePage)
 
 TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 {
-    source->add("https://a.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
+    cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
     time_out = 7000;
     const ResultRowRef row = addPendingRow("https://a.example/");
     auto *worker = new TMyThread("https://a.example/", "site.example", row, false, environment());
@@ -274,7 +276,7 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
     time_out = 1000; // later choices do not reach a worker that exists
     EXPECT_TRUE(worker->Start());
     ASSERT_TRUE(waitForAllWorkers());
-    EXPECT_EQ(source->lastTimeOut(), 7000);
+    EXPECT_EQ(cannedSource->lastTimeOut(), 7000);
     EXPECT_EQ(rowTexts(0)[FoundColumn], QStringLiteral("Found"));
 }
 
@@ -282,7 +284,7 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 // neither touch the new run's rows nor count in it.
 TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
 {
-    source->add("https://old.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 100});
+    cannedSource->add("https://old.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 100});
     dispatch("https://old.example/", "site.example");
     model.clear();
     const ResultRowRef fresh = addPendingRow("https://new.example/");
@@ -297,7 +299,7 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
 
 TEST_F(CheckWorker, EachReportIsOneUpdateOfItsRow)
 {
-    source->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
     addPendingRow("https://other.example/");
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
     dispatch("https://a.example/", "site.example");
@@ -315,7 +317,7 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
                                                  QByteArray::number(i) + "'>p" +
                                                  QByteArray::number(i) + "</a>"
                                            : QByteArray("nothing");
-        source->add(url, {body, {}, {}, {}, 1 + i % 7});
+        cannedSource->add(url, {body, {}, {}, {}, 1 + i % 7});
     }
     for (int i = 0; i < kWorkers; ++i) {
         dispatch(QStringLiteral("https://p%1.example/").arg(i), "site.example");
@@ -323,7 +325,7 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
     EXPECT_LE(no_threads.load(), kWorkers);
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(no_threads.load(), 0);
-    EXPECT_GT(source->peakInFetch(), 1); // they really ran side by side
+    EXPECT_GT(cannedSource->peakInFetch(), 1); // they really ran side by side
     EXPECT_EQ(found_count + not_found_count, kWorkers);
     EXPECT_EQ(found_count, (kWorkers + 2) / 3);
     for (int i = 0; i < kWorkers; ++i) {
@@ -341,7 +343,7 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
 // Closing the program: workers waiting to report are released, report nothing, and end.
 TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
 {
-    source->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
     for (int i = 0; i < 20; ++i) {
         dispatch("https://a.example/", "site.example");
     }
@@ -354,6 +356,56 @@ TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
         EXPECT_EQ(rowImage(row), ImagePending);
     }
     resetDownloadAbort();
+}
+
+} // namespace
+} // namespace orvane
+
+namespace orvane {
+namespace {
+
+// The whole road of a page: a real server, the real fetcher, the search, the report.
+TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
+{
+    test::TestHttpServer server;
+    const QByteArray linking = "<html><body><p>Partners: <a class='x' href=\"https://www.site.example/"
+                               "?ref=1\">\n  Our <i>partner</i>\n</a></p></body></html>";
+    server.handle("/links", [linking](test::HttpConnection &c) {
+        c.respond(200, {"Content-Type: text/html"}, linking);
+    });
+    server.handle("/gone", [](test::HttpConnection &c) {
+        c.respond(404, {}, "<a href='https://www.site.example/'>old</a>");
+    });
+    constexpr int kPlainPages = 60;
+    for (int i = 0; i < kPlainPages; ++i) {
+        server.handle("/plain" + QByteArray::number(i), [i](test::HttpConnection &c) {
+            c.pause(std::chrono::milliseconds(i % 10));
+            c.respond(200, {}, QByteArray("<p>nothing here " + QByteArray::number(i) + "</p>"));
+        });
+    }
+    source = std::make_shared<InternetPageSource>();
+
+    dispatch(server.url("/links"), "site.example");
+    dispatch(server.url("/gone"), "site.example");
+    dispatch(test::closedPortUrl(), "site.example");
+    for (int i = 0; i < kPlainPages; ++i) {
+        dispatch(server.url("/plain" + QByteArray::number(i)), "site.example");
+    }
+    EXPECT_LE(no_threads.load(), kPlainPages + 3);
+    ASSERT_TRUE(waitForAllWorkers());
+
+    EXPECT_EQ(rowTexts(0).mid(1, 5),
+              (QStringList{"Found", "Our partner", "https://www.site.example/?ref=1", "OK",
+                           QString::number(linking.size())}));
+    EXPECT_EQ(rowTexts(1).mid(1, 4), (QStringList{"Found", "old", "https://www.site.example/", "HTTP 404"}));
+    EXPECT_EQ(rowTexts(2).mid(1, 5), (QStringList{"Not Found", "", "", "Cannot open URL", "0"}));
+    for (int i = 0; i < kPlainPages; ++i) {
+        EXPECT_EQ(rowTexts(3 + i)[StatusColumn], QStringLiteral("OK"));
+        EXPECT_EQ(rowImage(3 + i), ImageNotFound);
+    }
+    EXPECT_EQ(found_count, 2);
+    EXPECT_EQ(not_found_count, kPlainPages + 1);
+    EXPECT_EQ(no_threads.load(), 0);
 }
 
 } // namespace

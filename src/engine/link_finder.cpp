@@ -41,7 +41,8 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
 
 } // namespace
 
-bool Find_Link(QString Page, QString Target, QString &Link, QString &Anchor, bool ContentMode)
+bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
+               bool ContentMode)
 {
     bool found = false;
     if (ContentMode)
@@ -87,7 +88,7 @@ void Strip_Tags(QString Text, QString &Result)
     }
 }
 
-void Trim_Spaces(QByteArray Text, QByteArray &Result)
+void Trim_Spaces(const QByteArray &Text, QByteArray &Result)
 {
     const PcrePattern pattern(QString::fromUtf16(kTrimPattern));
     Result = narrowToLegacy(pattern.removeAll(widenFromLegacy(Text)));

@@ -7,7 +7,8 @@ namespace orvane {
 
 // An <a ... href='...'>...</a> element, or a bare http(s) address.
 inline constexpr char16_t kLinkPattern[] =
-    u"<a(?:.*?) href[\\s\\t\\n\\r]*=[\\s\\t\\n\\r]*(?:\\\"|')(.*?)(?:\\\"|').*?>(.*?)<\\/a[\\s\\t\\n\\r]*>"
+    u"<a(?:.*?) "
+    u"href[\\s\\t\\n\\r]*=[\\s\\t\\n\\r]*(?:\\\"|')(.*?)(?:\\\"|').*?>(.*?)<\\/a[\\s\\t\\n\\r]*>"
     u"|https?://[-a-zA-Z0-9+&@#/%?=~_|!:,.;]*[-a-zA-Z0-9+&@#/%=~_|]";
 // Leading or trailing white space.
 inline constexpr char16_t kTrimPattern[] = u"^[\\s\\t\\n]+|[\\s\\t\\n]+$";
@@ -19,12 +20,13 @@ inline constexpr int kMaxMatchesPerPage = 10000;
 // address contains Target overwrites Link (its address) and, for an anchor element, Anchor (its
 // text, tags stripped and trimmed). In content mode Target is searched in the whole page and
 // Link/Anchor are left alone. Never throws.
-bool Find_Link(QString Page, QString Target, QString &Link, QString &Anchor, bool ContentMode);
+bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
+               bool ContentMode);
 
 // Drops everything from each "<" to the next ">".
 void Strip_Tags(QString Text, QString &Result);
 
 // Removes leading and trailing white space (space, tab, LF, FF, CR) from a legacy code page text.
-void Trim_Spaces(QByteArray Text, QByteArray &Result);
+void Trim_Spaces(const QByteArray &Text, QByteArray &Result);
 
 } // namespace orvane

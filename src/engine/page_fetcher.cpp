@@ -236,7 +236,7 @@ void resetDownloadAbort()
     g_aborted.store(false);
 }
 
-QString Download_Page(QString URL, QByteArray &Page, int TimeOutMs)
+QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs)
 {
     Page.clear();
     initializeFetcher();

@@ -26,7 +26,7 @@ inline constexpr char kUserAgent[] =
     "Mozilla/5.0 (Windows NT 6.1; rv:22.0) Gecko/20100101 Firefox/22.0";
 inline constexpr char kReferer[] = "http://www.google.com";
 // The bytes of a body beyond this are dropped, so a hostile server cannot exhaust memory.
-inline constexpr qsizetype kMaxPageBytes = 16 * 1024 * 1024;
+inline constexpr qsizetype kMaxPageBytes = qsizetype{16} * 1024 * 1024;
 
 // The five request header lines, in order, as they go out.
 QList<QByteArray> requestHeaderLines();
@@ -45,6 +45,6 @@ void resetDownloadAbort();
 // Throws DownloadError when no response arrived. Otherwise returns "" for a complete 2xx page, or
 // the note that qualifies what arrived: kTimedOut, kDownloadIncomplete, kPageTooLarge or
 // "HTTP <code>" for a final status outside 200-299.
-QString Download_Page(QString URL, QByteArray &Page, int TimeOutMs);
+QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs);
 
 } // namespace orvane

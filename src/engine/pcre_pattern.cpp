@@ -274,9 +274,7 @@ private:
         }
         const char16_t c = at(m_i + 2);
         const char16_t after = at(m_i + 3);
-        if (c == u'#') {
-            copyThrough(u')', m_i + 3);
-        } else if (c == u':' || c == u'=' || c == u'!' || c == u'>' || c == u'|') {
+        if (c == u':' || c == u'=' || c == u'!' || c == u'>' || c == u'|') {
             copy(3);
         } else if (c == u'<' && (after == u'=' || after == u'!')) {
             copy(4);
@@ -286,8 +284,8 @@ private:
             copyThrough(u'\'', m_i + 3);
         } else if (c == u'P' && after == u'<') {
             copyThrough(u'>', m_i + 4);
-        } else if (c == u'P' || c == u'&' || c == u'R' || c == u'C' || c == u'+' || isDigit(c) ||
-                   (c == u'-' && isDigit(after))) {
+        } else if (c == u'#' || c == u'P' || c == u'&' || c == u'R' || c == u'C' || c == u'+' ||
+                   isDigit(c) || (c == u'-' && isDigit(after))) {
             copyThrough(u')', m_i + 3);
         } else if (c == u'(') {
             if (after == u'?' || after == u'*') {
@@ -712,8 +710,8 @@ QStringView PcrePattern::Searcher::groupView(int index) const
     if (index < 0 || index >= groupCount())
         throw std::out_of_range("no such group in the match");
     const PCRE2_SIZE *ovector = pcre2_get_ovector_pointer(d->matchData);
-    const PCRE2_SIZE start = ovector[2 * index];
-    const PCRE2_SIZE end = ovector[2 * index + 1];
+    const PCRE2_SIZE start = ovector[std::ptrdiff_t{2} * index];
+    const PCRE2_SIZE end = ovector[std::ptrdiff_t{2} * index + 1];
     if (start == PCRE2_UNSET)
         return {};
     return QStringView(d->subject)

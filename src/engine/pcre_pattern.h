@@ -55,8 +55,8 @@ public:
     // link finder's patterns need on ordinary pages. A search that runs out of it is repeated on
     // a stack of the searcher's own that grows from kJitStackStart up to kJitStackMax. (Mapping
     // such a stack for every search costs about 19 us, more than a short search itself.)
-    static constexpr std::size_t kJitStackStart = 32 * 1024;
-    static constexpr std::size_t kJitStackMax = 8 * 1024 * 1024;
+    static constexpr std::size_t kJitStackStart = std::size_t{32} * 1024;
+    static constexpr std::size_t kJitStackMax = std::size_t{8} * 1024 * 1024;
 
     // Throws PcreError when the pattern does not compile, std::invalid_argument when it cannot be
     // rewritten.

@@ -1,5 +1,6 @@
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
+#include "support/named_cases.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -13,31 +14,8 @@ using namespace Qt::StringLiterals;
 namespace orvane {
 namespace {
 
-QString text(const char16_t *s)
-{
-    return QString::fromUtf16(s);
-}
-
-// Names each instantiated case after its `name` field.
-struct CaseName
-{
-    template <class Case> std::string operator()(const ::testing::TestParamInfo<Case> &param) const
-    {
-        return param.param.name;
-    }
-};
-inline constexpr CaseName caseName;
-
-// Failure messages show a case by its name.
-template <class Case>
-requires requires(const Case &c)
-{
-    std::string(c.name);
-}
-void PrintTo(const Case &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using orvane::testing::caseName;
+using orvane::testing::text;
 
 // The outputs start with these so that a test sees whether Find_Link touched them.
 const QString kOldLink = u"(old link)"_s;
@@ -226,7 +204,8 @@ TEST(LinkFinderMatchCap, CapCountsAnchorsAndAddressesAlike)
     EXPECT_FALSE(
         findLink(page + u"<a href='https://site.example/'>x</a>"_s, u"site.example"_s).found);
     page.chop(u"https://other.example/ "_s.size());
-    EXPECT_TRUE(findLink(page + u"<a href='https://site.example/'>x</a>"_s, u"site.example"_s).found);
+    EXPECT_TRUE(
+        findLink(page + u"<a href='https://site.example/'>x</a>"_s, u"site.example"_s).found);
 }
 
 // ----- Hard pages, given-up searches, broken text ----------------------------------------------

@@ -2,6 +2,8 @@
 #include "engine/pcre_pattern.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 16
+#include "support/named_cases.h"
+
 #include <QStringList>
 #include <clocale>
 #include <gtest/gtest.h>
@@ -14,31 +16,8 @@ using namespace Qt::StringLiterals;
 namespace orvane {
 namespace {
 
-QString text(const char16_t *s)
-{
-    return QString::fromUtf16(s);
-}
-
-// Names each instantiated case after its `name` field.
-struct CaseName
-{
-    template <class Case> std::string operator()(const ::testing::TestParamInfo<Case> &param) const
-    {
-        return param.param.name;
-    }
-};
-inline constexpr CaseName caseName;
-
-// Failure messages show a case by its name.
-template <class Case>
-requires requires(const Case &c)
-{
-    std::string(c.name);
-}
-void PrintTo(const Case &c, std::ostream *out)
-{
-    *out << c.name;
-}
+using orvane::testing::caseName;
+using orvane::testing::text;
 
 // Whole-subject match of a pattern (anchored by the pattern itself where it matters).
 bool matches(const QString &pattern, const QString &subject)

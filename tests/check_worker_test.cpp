@@ -153,8 +153,9 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
 {
     const QByteArray plain = "<html><a href='https://other.example/'>x</a></html>";
     cannedSource->add("https://plain.example/", {plain});
-    cannedSource->add("https://refused.example/",
-                {{}, {}, CannedSource::Failure::Download, QString::fromLatin1(kCannotOpenUrl)});
+    cannedSource->add(
+        "https://refused.example/",
+        {{}, {}, CannedSource::Failure::Download, QString::fromLatin1(kCannotOpenUrl)});
     dispatch("https://plain.example/", "site.example");
     dispatch("https://refused.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
@@ -175,7 +176,8 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
     const QByteArray linked = "<a href=\"https://site.example/\">Home</a>";
     cannedSource->add("https://slow.example/", {linked, QString::fromLatin1(kTimedOut)});
     cannedSource->add("https://cut.example/", {linked, QString::fromLatin1(kDownloadIncomplete)});
-    cannedSource->add("https://missing.example/", {"<h1>Not here</h1>", QStringLiteral("HTTP 404")});
+    cannedSource->add("https://missing.example/",
+                      {"<h1>Not here</h1>", QStringLiteral("HTTP 404")});
     cannedSource->add("https://huge.example/", {linked, QString::fromLatin1(kPageTooLarge)});
     for (const char *url : {"https://slow.example/", "https://cut.example/",
                             "https://missing.example/", "https://huge.example/"}) {
@@ -229,9 +231,9 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
 TEST_F(CheckWorker, StatusTextKeepsOnlyPlainCharacters)
 {
     cannedSource->add("https://a.example/", {{},
-                                       {},
-                                       CannedSource::Failure::Download,
-                                       QStringLiteral("Error (12029): can't connect.\r\n")});
+                                             {},
+                                             CannedSource::Failure::Download,
+                                             QStringLiteral("Error (12029): can't connect.\r\n")});
     dispatch("https://a.example/", "x");
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(rowTexts(0)[StatusColumn], QStringLiteral("Error 12029 cant connect"));
@@ -268,7 +270,8 @@ TEST_F(CheckWorker, SizeAndAnchorFollowTheLegacyCodePage)
 
 TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 {
-    cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
+    cannedSource->add("https://a.example/",
+                      {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
     time_out = 7000;
     const ResultRowRef row = addPendingRow("https://a.example/");
     auto *worker = new TMyThread("https://a.example/", "site.example", row, false, environment());
@@ -284,7 +287,8 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 // neither touch the new run's rows nor count in it.
 TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
 {
-    cannedSource->add("https://old.example/", {"<a href='https://site.example/'>x</a>", {}, {}, {}, 100});
+    cannedSource->add("https://old.example/",
+                      {"<a href='https://site.example/'>x</a>", {}, {}, {}, 100});
     dispatch("https://old.example/", "site.example");
     model.clear();
     const ResultRowRef fresh = addPendingRow("https://new.example/");
@@ -368,8 +372,9 @@ namespace {
 TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
 {
     test::TestHttpServer server;
-    const QByteArray linking = "<html><body><p>Partners: <a class='x' href=\"https://www.site.example/"
-                               "?ref=1\">\n  Our <i>partner</i>\n</a></p></body></html>";
+    const QByteArray linking =
+        "<html><body><p>Partners: <a class='x' href=\"https://www.site.example/"
+        "?ref=1\">\n  Our <i>partner</i>\n</a></p></body></html>";
     server.handle("/links", [linking](test::HttpConnection &c) {
         c.respond(200, {"Content-Type: text/html"}, linking);
     });
@@ -397,7 +402,8 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
     EXPECT_EQ(rowTexts(0).mid(1, 5),
               (QStringList{"Found", "Our partner", "https://www.site.example/?ref=1", "OK",
                            QString::number(linking.size())}));
-    EXPECT_EQ(rowTexts(1).mid(1, 4), (QStringList{"Found", "old", "https://www.site.example/", "HTTP 404"}));
+    EXPECT_EQ(rowTexts(1).mid(1, 4),
+              (QStringList{"Found", "old", "https://www.site.example/", "HTTP 404"}));
     EXPECT_EQ(rowTexts(2).mid(1, 5), (QStringList{"Not Found", "", "", "Cannot open URL", "0"}));
     for (int i = 0; i < kPlainPages; ++i) {
         EXPECT_EQ(rowTexts(3 + i)[StatusColumn], QStringLiteral("OK"));

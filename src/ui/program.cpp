@@ -4,7 +4,6 @@
 #include "ui/orvane_form.h"
 
 #include <QApplication>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

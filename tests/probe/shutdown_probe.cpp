@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <cstdio>
 #include <memory>
 
@@ -29,8 +28,7 @@ int main(int argc, char **argv)
     const orvane::WorkerEnvironment environment{std::make_shared<orvane::InternetPageSource>(),
                                                 form.bridge()->handle()};
     for (int i = 0; i < workers; ++i) {
-        const orvane::ResultRowRef row =
-            form.results()->appendRow(url, {}, orvane::ImagePending);
+        const orvane::ResultRowRef row = form.results()->appendRow(url, {}, orvane::ImagePending);
         auto *worker = new orvane::TMyThread(url, QStringLiteral("x"), row, false, environment);
         if (!worker->Start()) {
             delete worker;

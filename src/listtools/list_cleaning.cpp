@@ -1,0 +1,190 @@
+#include "listtools/list_cleaning.h"
+
+#include "listtools/url_splitter.h"
+
+#include <QSet>
+#include <functional>
+#include <set>
+
+namespace orvane {
+
+namespace {
+
+constexpr char kUrlsRemoved[] = " Urls Removed";
+constexpr char kLinesRemoved[] = " Lines Removed";
+
+// Counts, suspends repainting around the pass, counts again and words the message.
+CleaningOutcome runCommand(PageList &list, const char *suffix,
+                           const std::function<PageListEdits(PageList &)> &decide)
+{
+    const int before = list.lineCount();
+    list.suspendRepaint();
+    try {
+        const PageListEdits edits = decide(list);
+        if (!edits.isEmpty()) {
+            list.applyEdits(edits);
+        }
+    } catch (...) {
+        list.resumeRepaint();
+        throw;
+    }
+    list.resumeRepaint();
+    const int removed = before - list.lineCount();
+    return {removed, QString::number(removed) + QLatin1String(suffix)};
+}
+
+// Host equality ignores letter case.
+QString hostKey(const QString &host)
+{
+    return host.toCaseFolded();
+}
+
+} // namespace
+
+CleaningOutcome removeDuplicateUrls(PageList &list)
+{
+    return runCommand(list, kUrlsRemoved, [](PageList &lines) {
+        const int count = lines.lineCount();
+        PageListEdits edits;
+        edits.deleted.resize(count);
+        QSet<QString> seen;
+        seen.reserve(count);
+        for (int index = 0; index < count; ++index) {
+            const QString key = trimmedText(lines.line(index));
+            if (key.isEmpty()) {
+                continue;
+            }
+            if (seen.contains(key)) {
+                edits.deleted[index] = true;
+            } else {
+                seen.insert(key);
+            }
+        }
+        return edits;
+    });
+}
+
+CleaningOutcome removeDuplicateDomains(PageList &list)
+{
+    return runCommand(list, kUrlsRemoved, [](PageList &lines) {
+        const int count = lines.lineCount();
+        PageListEdits edits;
+        edits.deleted.resize(count);
+        UrlSplitter splitter;
+        QSet<QString> seenHosts;
+        for (int index = 0; index < count; ++index) {
+            const QString address = trimmedText(lines.line(index));
+            if (address.isEmpty()) {
+                continue;
+            }
+            splitter.setURI(address);
+            if (splitter.Host().isEmpty()) {
+                continue;
+            }
+            const QString key = hostKey(splitter.Host());
+            if (seenHosts.contains(key)) {
+                edits.deleted[index] = true;
+            } else {
+                seenHosts.insert(key);
+            }
+        }
+        return edits;
+    });
+}
+
+CleaningOutcome removeInvalidUrls(PageList &list)
+{
+    return runCommand(list, kUrlsRemoved, [](PageList &lines) {
+        const int count = lines.lineCount();
+        PageListEdits edits;
+        edits.deleted.resize(count);
+        UrlSplitter splitter;
+        for (int index = 0; index < count; ++index) {
+            const QString address = trimmedText(lines.line(index));
+            if (address.isEmpty()) {
+                continue;
+            }
+            splitter.setURI(address);
+            edits.deleted[index] = splitter.Host().isEmpty();
+        }
+        return edits;
+    });
+}
+
+CleaningOutcome trimToDomain(PageList &list)
+{
+    return runCommand(list, kUrlsRemoved, [](PageList &lines) {
+        const int count = lines.lineCount();
+        PageListEdits edits;
+        UrlSplitter splitter;
+        for (int index = 0; index < count; ++index) {
+            const QString address = trimmedText(lines.line(index));
+            if (address.isEmpty()) {
+                continue;
+            }
+            splitter.setURI(address);
+            if (!splitter.Host().isEmpty()) {
+                edits.replaced.emplace(index, splitter.Protocol() + u"://" + splitter.Host());
+            }
+        }
+        return edits;
+    });
+}
+
+CleaningOutcome removeEmptyLines(PageList &list)
+{
+    return runCommand(list, kLinesRemoved, [](PageList &lines) {
+        const int count = lines.lineCount();
+        PageListEdits edits;
+        edits.deleted.resize(count);
+        for (int index = 0; index < count; ++index) {
+            edits.deleted[index] = trimmedText(lines.line(index)).isEmpty();
+        }
+        return edits;
+    });
+}
+
+bool cauta_url(const PageList &list, const QString &Url_Cautat, int Skip_Position)
+{
+    const QString wanted = trimmedText(Url_Cautat);
+    const int count = list.lineCount();
+    for (int index = 0; index < count; ++index) {
+        if (index == Skip_Position) {
+            continue;
+        }
+        const QString other = trimmedText(list.line(index));
+        if (!other.isEmpty() && other == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void removeDuplicateUrlsLineByLine(PageList &list)
+{
+    for (int index = list.lineCount() - 1; index >= 0; --index) {
+        if (cauta_url(list, list.line(index), index)) {
+            list.deleteLine(index);
+        }
+    }
+}
+
+void removeDuplicateDomainsLineByLine(PageList &list)
+{
+    UrlSplitter splitter;
+    std::set<QString> seenHosts;
+    int index = 0;
+    while (index < list.lineCount()) {
+        const QString address = trimmedText(list.line(index));
+        if (!address.isEmpty()) {
+            splitter.setURI(address);
+            if (!splitter.Host().isEmpty() && !seenHosts.insert(hostKey(splitter.Host())).second) {
+                list.deleteLine(index);
+                continue; // the next line has moved up into this index
+            }
+        }
+        ++index;
+    }
+}
+
+} // namespace orvane

@@ -1,14 +1,37 @@
 #pragma once
 
 #include "engine/gui_bridge.h"
+#include "run/desktop_seams.h"
 #include "run/results_model.h"
+#include "run/run_scheduler.h"
 
 #include <QMainWindow>
 
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+class QTreeView;
+class QWidget;
+
 namespace orvane {
 
-// The main window.
-class TOrvaneTForm : public QMainWindow
+class GaugeWidget;
+class MemoPageList;
+class StatusPanel;
+
+// The main window. Controls keep their long-standing names (also their objectNames); handlers are
+// thin and call the run, results and list logic.
+class TOrvaneTForm : public QMainWindow, private RunView
 {
     Q_OBJECT
 public:
@@ -17,10 +40,106 @@ public:
 
     ResultsModel *results() const { return m_results; }
     GuiBridge *bridge() const { return m_bridge; }
+    RunScheduler &scheduler() { return *m_scheduler; }
+    PageList &pageList();
+
+    // Tests replace the desktop: message box, clipboard, browser.
+    void setMessageSink(MessageSink *sink) { m_messages = sink; }
+    void setClipboard(ClipboardSink *sink) { m_clipboard = sink; }
+    void setAddressOpener(AddressOpener *opener) { m_opener = opener; }
+    // Where the workers get their pages from (the internet unless a test says otherwise).
+    void setWorkerEnvironment(const WorkerEnvironment &environment);
+
+    // Start-up: default settings and placeholders.
+    void FormCreate();
+
+    // Run (button, dispatch tick).
+    void spSkinSpeedButton1Click();
+    void StartTTimerTimer();
+
+    // Results list.
+    void DownloadsTspSkinListViewSelectItem();
+    void EndUpdateTTimerTimer();
+    bool DownloadsTspSkinListViewKeyDown(int key, Qt::KeyboardModifiers shift);
+    void Selectall1Click();
+    void SelectSuccessfullylinks1Click();
+    void CopyURL1Click();
+    void CopySelectedURLstoClipboardColumns1Click();
+    void DownloadsTspSkinListViewDblClick();
+    void DownloadsTspSkinListViewInsert(int row);
+
+    // Run settings.
+    void ThreadsTspSkinStatusPanelClick();
+    void TimeOutTspSkinStatusPanelClick();
+    void ThreadsTspSkinPopupMenuPopup();
+    void TimeOutTspSkinPopupMenuPopup();
+    void N5Threads2Click(QAction *item);
+    void imeOut10s2Click(QAction *item);
+
+    // Controls.
+    QLabel *spSkinLabel2 = nullptr;
+    QLineEdit *WebsiteTspSkinEdit = nullptr;
+    QRadioButton *Show_in_Tray_IconTspSkinCheckRadioBox = nullptr;
+    QRadioButton *Cauta_Dupa_HTMLTspSkinCheckRadioBox = nullptr;
+    QPushButton *spSkinSpeedButton1 = nullptr;
+    QCheckBox *AutoScrollTspSkinCheckRadioBox = nullptr;
+    QFrame *Panel1 = nullptr;
+    QPlainTextEdit *LinksTspSkinMemo = nullptr;
+    QFrame *spSkinPanel1 = nullptr;
+    QTreeView *DownloadsTspSkinListView = nullptr;
+    StatusPanel *TotalTspSkinStatusPanel = nullptr;
+    GaugeWidget *spSkinGauge1 = nullptr;
+    StatusPanel *ThreadsTspSkinStatusPanel = nullptr;
+    StatusPanel *FoundTspSkinStatusPanel = nullptr;
+    StatusPanel *NotFoundTspSkinStatusPanel = nullptr;
+    StatusPanel *TimeOutTspSkinStatusPanel = nullptr;
+    QMenu *ListeTspSkinPopupMenu = nullptr;
+    QMenu *ThreadsTspSkinPopupMenu = nullptr;
+    QMenu *TimeOutTspSkinPopupMenu = nullptr;
+    QAction *CopyURL1 = nullptr;
+    QAction *CopySelectedURLstoClipboardColumns1 = nullptr;
+    QAction *Selectall1 = nullptr;
+    QAction *SelectSuccessfullylinks1 = nullptr;
+    QTimer *StartTTimer = nullptr;
+    QTimer *EndUpdateTTimer = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void buildControls();
+    void buildStatusBar();
+    void buildMenus();
+    void buildScheduler();
+    QMenu *buildSettingsMenu(const QString &name, const QList<std::pair<QString, QString>> &items,
+                             void (TOrvaneTForm::*handler)(QAction *));
+    std::vector<int> selectedRows() const;
+    void Redraw_Off();
+    void Redraw_On();
+    void openMenuAtPointer(QMenu *menu);
+
+    // RunView
+    void setButtonCaption(const QString &caption) override;
+    void setTotalText(const QString &text) override;
+    void setThreadsText(const QString &text) override;
+    void setFoundText(const QString &text) override;
+    void setNotFoundText(const QString &text) override;
+    void showGauge(const GaugeValue &gauge) override;
+
     ResultsModel *m_results = nullptr;
     GuiBridge *m_bridge = nullptr;
+    std::unique_ptr<MemoPageList> m_pageList;
+    std::unique_ptr<MessageSink> m_ownMessages;
+    std::unique_ptr<ClipboardSink> m_ownClipboard;
+    std::unique_ptr<AddressOpener> m_ownOpener;
+    MessageSink *m_messages = nullptr;
+    ClipboardSink *m_clipboard = nullptr;
+    AddressOpener *m_opener = nullptr;
+    // Forwards to whatever sink is current, so tests can swap it after construction.
+    std::unique_ptr<MessageSink> m_messageForwarder;
+    std::unique_ptr<RunScheduler> m_scheduler;
 };
+
+inline constexpr char kPublisherAddress[] = "https://orvane.app";
 
 } // namespace orvane

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "engine/check_worker.h"
+#include "listtools/page_list.h"
+#include "run/desktop_seams.h"
+#include "run/results_model.h"
+#include "run/status_texts.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+namespace orvane {
+
+// What the scheduler shows: the Start/Stop button and the status bar.
+class RunView
+{
+public:
+    virtual ~RunView() = default;
+    virtual void setButtonCaption(const QString &caption) = 0;
+    virtual void setTotalText(const QString &text) = 0;
+    virtual void setThreadsText(const QString &text) = 0;
+    virtual void setFoundText(const QString &text) = 0;
+    virtual void setNotFoundText(const QString &text) = 0;
+    // The gauge's bounds and value changed.
+    virtual void showGauge(const GaugeValue &gauge) = 0;
+};
+
+// Turns the page list into a run: Start checks the inputs and starts the dispatch timer, every tick
+// takes the next line while fewer workers are alive than the limit, and the run ends once every
+// line is taken and no worker is alive.
+class RunScheduler
+{
+public:
+    static constexpr int kTickMs = 10;
+
+    struct Inputs
+    {
+        PageList *pages = nullptr;                // the page list, read line by line
+        std::function<QString()> pagesText;       // its whole text (the placeholder test)
+        std::function<QString()> target;          // the site address or the HTML fragment
+        std::function<bool()> contentMode;        // the "Content" radio box
+    };
+    struct Services
+    {
+        ResultsModel *results = nullptr;
+        RunView *view = nullptr;
+        MessageSink *messages = nullptr;
+        WorkerEnvironment workers;
+        std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
+        QLocale locale = QLocale::system();
+        // Starts a worker's thread; false when the platform refuses one.
+        std::function<bool(TMyThread &)> startWorker = [](TMyThread &worker) { return worker.Start(); };
+    };
+
+    // `timer` is the dispatch timer (StartTTimer); the scheduler connects its ticks and owns its
+    // enabled state, which is the run state.
+    RunScheduler(QTimer &timer, Inputs inputs, Services services);
+
+    void spSkinSpeedButton1Click();
+    void Start();
+    void Stop();
+    void StartTTimerTimer();
+    void Creaza_download(const QString &URL);
+
+    bool isRunning() const { return m_timer.isActive(); }
+    int max_no_threads = 10;
+
+    const GaugeValue &gauge() const { return m_gauge; }
+    // What the scheduler works with (tests adjust the clock, the locale or the worker start).
+    Services &services() { return m_services; }
+
+private:
+    void tickBody();
+    void updateSharePanels();
+
+    QTimer &m_timer;
+    Inputs m_inputs;
+    Services m_services;
+    GaugeValue m_gauge;
+    bool Sunt_In_Timer = false;
+};
+
+inline constexpr char kUrlListEmpty[] = "Url list is empty";
+inline constexpr char kEnterWebsite[] = "Please Enter Your Website URL";
+inline constexpr char kEnterContent[] = "Please Enter Your Content";
+inline constexpr char kPagesPlaceholder[] = "Paste your URLs here";
+inline constexpr char kLinksPlaceholder[] = "example.com";
+inline constexpr char kContentPlaceholder[] = "Your Content";
+inline constexpr char kCannotStartWorker[] = "Cannot start worker";
+extern const char kRunCompleted[];
+
+} // namespace orvane

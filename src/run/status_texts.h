@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+namespace orvane {
+
+// The texts of the status bar and of the rows, in the user's locale.
+
+QString threadsPanelText(int liveWorkers, int workerLimit);
+QString totalPanelText(int lineCount);
+QString progressPanelText(int linesTaken, int lineCount);
+
+// "3 Found URLs (75.00 %)": nothing while no page has reported (the share cannot be computed).
+std::optional<QString> foundPanelText(int found, int notFound, const QLocale &locale);
+std::optional<QString> notFoundPanelText(int found, int notFound, const QLocale &locale);
+
+// The locale's short date, a blank and its long time without a time zone; the date alone at
+// midnight exactly.
+QString dateCheckedText(const QDateTime &when, const QLocale &locale);
+
+// A progress gauge that keeps its value within its bounds and shows a truncated whole percentage.
+class GaugeValue
+{
+public:
+    int minimum() const { return m_minimum; }
+    int maximum() const { return m_maximum; }
+    int value() const { return m_value; }
+    void setMaximum(int maximum);
+    void setValue(int value);
+    // 0 when maximum equals minimum.
+    int percent() const;
+    QString text() const;
+
+private:
+    int m_minimum = 0;
+    int m_maximum = 100;
+    int m_value = 0;
+};
+
+} // namespace orvane

@@ -1,0 +1,189 @@
+// The main window's handlers for the run, the results list and the run settings.
+#include "engine/run_counters.h"
+#include "run/results_commands.h"
+#include "ui/orvane_form.h"
+#include "ui/status_panel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCursor>
+#include <QFrame>
+#include <QItemSelection>
+#include <QMenu>
+#include <QTimer>
+#include <QTreeView>
+
+#include <algorithm>
+
+namespace orvane {
+
+// Run
+
+void TOrvaneTForm::spSkinSpeedButton1Click()
+{
+    m_scheduler->spSkinSpeedButton1Click();
+}
+
+void TOrvaneTForm::StartTTimerTimer()
+{
+    m_scheduler->StartTTimerTimer();
+}
+
+// Results list
+
+void TOrvaneTForm::Redraw_Off()
+{
+    spSkinPanel1->setUpdatesEnabled(false);
+}
+
+void TOrvaneTForm::Redraw_On()
+{
+    spSkinPanel1->setUpdatesEnabled(true);
+    DownloadsTspSkinListView->viewport()->update();
+}
+
+void TOrvaneTForm::DownloadsTspSkinListViewSelectItem()
+{
+    // A burst of selection changes repaints once, after the burst.
+    Redraw_Off();
+    if (!EndUpdateTTimer->isActive()) {
+        EndUpdateTTimer->start();
+    }
+}
+
+void TOrvaneTForm::EndUpdateTTimerTimer()
+{
+    EndUpdateTTimer->stop();
+    Redraw_On();
+}
+
+bool TOrvaneTForm::DownloadsTspSkinListViewKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (key == Qt::Key_A && (shift & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        Selectall1Click();
+        return true;
+    }
+    return false;
+}
+
+void TOrvaneTForm::Selectall1Click()
+{
+    Redraw_Off();
+    const int rows = m_results->rowCount();
+    if (rows > 0) {
+        const QItemSelection all(m_results->index(0, 0),
+                                 m_results->index(rows - 1, ResultColumnCount - 1));
+        DownloadsTspSkinListView->selectionModel()->select(all, QItemSelectionModel::Select);
+    }
+    Redraw_On();
+}
+
+void TOrvaneTForm::SelectSuccessfullylinks1Click()
+{
+    Redraw_Off();
+    try {
+        QItemSelection found;
+        const std::vector<int> rows = foundRows(*m_results);
+        // Neighbouring rows go in as one range, so thousands of rows are one cheap selection.
+        for (std::size_t i = 0; i < rows.size();) {
+            std::size_t end = i;
+            while (end + 1 < rows.size() && rows[end + 1] == rows[end] + 1) {
+                ++end;
+            }
+            found.select(m_results->index(rows[i], 0),
+                         m_results->index(rows[end], ResultColumnCount - 1));
+            i = end + 1;
+        }
+        DownloadsTspSkinListView->selectionModel()->select(found, QItemSelectionModel::ClearAndSelect);
+    } catch (...) {
+        Redraw_On();
+        throw;
+    }
+    Redraw_On();
+}
+
+std::vector<int> TOrvaneTForm::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange &range : DownloadsTspSkinListView->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            rows.push_back(row);
+        }
+    }
+    // List order, whatever order the rows were selected in.
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TOrvaneTForm::CopyURL1Click()
+{
+    m_clipboard->setText(selectedRowsText(*m_results, selectedRows(), false));
+}
+
+void TOrvaneTForm::CopySelectedURLstoClipboardColumns1Click()
+{
+    m_clipboard->setText(selectedRowsText(*m_results, selectedRows(), true));
+}
+
+void TOrvaneTForm::DownloadsTspSkinListViewDblClick()
+{
+    const std::vector<int> rows = selectedRows();
+    if (rows.empty()) {
+        return;
+    }
+    const QString &address = m_results->rowAt(rows.front()).caption;
+    if (isWebAddress(address)) {
+        m_opener->open(address);
+    }
+}
+
+void TOrvaneTForm::DownloadsTspSkinListViewInsert(int row)
+{
+    if (AutoScrollTspSkinCheckRadioBox->isChecked()) {
+        DownloadsTspSkinListView->scrollTo(m_results->index(row, 0), QAbstractItemView::EnsureVisible);
+    }
+}
+
+// Run settings
+
+void TOrvaneTForm::openMenuAtPointer(QMenu *menu)
+{
+    menu->popup(QCursor::pos());
+}
+
+void TOrvaneTForm::ThreadsTspSkinStatusPanelClick()
+{
+    openMenuAtPointer(ThreadsTspSkinPopupMenu);
+}
+
+void TOrvaneTForm::TimeOutTspSkinStatusPanelClick()
+{
+    openMenuAtPointer(TimeOutTspSkinPopupMenu);
+}
+
+void TOrvaneTForm::ThreadsTspSkinPopupMenuPopup()
+{
+    // Ticks and reports that are waiting run before the menu shows.
+    QCoreApplication::processEvents();
+}
+
+void TOrvaneTForm::TimeOutTspSkinPopupMenuPopup()
+{
+    QCoreApplication::processEvents();
+}
+
+void TOrvaneTForm::N5Threads2Click(QAction *item)
+{
+    m_scheduler->max_no_threads = item->statusTip().toInt();
+    ThreadsTspSkinStatusPanel->setText(threadsPanelText(no_threads.load(), m_scheduler->max_no_threads));
+}
+
+void TOrvaneTForm::imeOut10s2Click(QAction *item)
+{
+    time_out.store(item->statusTip().toInt(), std::memory_order_relaxed);
+    TimeOutTspSkinStatusPanel->setText(item->text());
+}
+
+} // namespace orvane

@@ -10,7 +10,8 @@ void appendRow(QString &text, const ResultRow &row, bool withColumns)
 {
     text += row.caption;
     if (withColumns) {
-        for (const int subItem : {FoundSubItem, AnchorTextSubItem, UrlFoundSubItem, StatusSubItem}) {
+        for (const int subItem :
+             {FoundSubItem, AnchorTextSubItem, UrlFoundSubItem, StatusSubItem}) {
             text += u'\t';
             text += row.subItems[subItem];
         }

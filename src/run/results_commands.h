@@ -3,7 +3,6 @@
 #include "run/results_model.h"
 
 #include <QString>
-
 #include <vector>
 
 namespace orvane {

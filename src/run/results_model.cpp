@@ -21,7 +21,7 @@ int ResultsModel::columnCount(const QModelIndex &parent) const
 
 QVariant ResultsModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid)) {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= ResultColumnCount) {
         return {};
     }
     const ResultRow &row = rowAt(index.row());

@@ -34,7 +34,8 @@ void RunScheduler::Start()
     QString message;
     if (lineCount == 0 || m_inputs.pagesText() == QLatin1String(kPagesPlaceholder)) {
         message = QLatin1String(kUrlListEmpty);
-    } else if (const QString target = m_inputs.target(); target == QLatin1String(kLinksPlaceholder)) {
+    } else if (const QString target = m_inputs.target();
+               target == QLatin1String(kLinksPlaceholder)) {
         message = QLatin1String(kEnterWebsite);
     } else if (target == QLatin1String(kContentPlaceholder)) {
         message = QLatin1String(kEnterContent);
@@ -118,8 +119,12 @@ void RunScheduler::Creaza_download(const QString &URL)
     ResultsModel &results = *m_services.results;
     const ResultRowRef row =
         results.appendRow(URL,
-                          {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {}, {},
-                           {}, dateCheckedText(m_services.clock(), m_services.locale)},
+                          {QStringLiteral("Searching..."),
+                           QStringLiteral("Downloading..."),
+                           {},
+                           {},
+                           {},
+                           dateCheckedText(m_services.clock(), m_services.locale)},
                           ImagePending);
     auto worker = std::make_unique<TMyThread>(URL, m_inputs.target(), row, m_inputs.contentMode(),
                                               m_services.workers);

@@ -10,7 +10,6 @@
 #include <QLocale>
 #include <QString>
 #include <QTimer>
-
 #include <functional>
 
 namespace orvane {
@@ -39,10 +38,10 @@ public:
 
     struct Inputs
     {
-        PageList *pages = nullptr;                // the page list, read line by line
-        std::function<QString()> pagesText;       // its whole text (the placeholder test)
-        std::function<QString()> target;          // the site address or the HTML fragment
-        std::function<bool()> contentMode;        // the "Content" radio box
+        PageList *pages = nullptr;          // the page list, read line by line
+        std::function<QString()> pagesText; // its whole text (the placeholder test)
+        std::function<QString()> target;    // the site address or the HTML fragment
+        std::function<bool()> contentMode;  // the "Content" radio box
     };
     struct Services
     {
@@ -53,7 +52,9 @@ public:
         std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
         QLocale locale = QLocale::system();
         // Starts a worker's thread; false when the platform refuses one.
-        std::function<bool(TMyThread &)> startWorker = [](TMyThread &worker) { return worker.Start(); };
+        std::function<bool(TMyThread &)> startWorker = [](TMyThread &worker) {
+            return worker.Start();
+        };
     };
 
     // `timer` is the dispatch timer (StartTTimer); the scheduler connects its ticks and owns its

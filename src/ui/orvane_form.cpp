@@ -88,21 +88,24 @@ void TOrvaneTForm::buildControls()
     WebsiteTspSkinEdit->setGeometry(111, 16, 458, 19);
     auto *searchFor = named(new QLabel(QStringLiteral("Search for:"), client), "spSkinLabel1");
     searchFor->setGeometry(580, 14, 58, 21);
-    Show_in_Tray_IconTspSkinCheckRadioBox =
-        named(new QRadioButton(QStringLiteral("Links"), client), "Show_in_Tray_IconTspSkinCheckRadioBox");
+    Show_in_Tray_IconTspSkinCheckRadioBox = named(new QRadioButton(QStringLiteral("Links"), client),
+                                                  "Show_in_Tray_IconTspSkinCheckRadioBox");
     Show_in_Tray_IconTspSkinCheckRadioBox->setGeometry(640, 12, 57, 25);
     Show_in_Tray_IconTspSkinCheckRadioBox->setChecked(true);
-    Cauta_Dupa_HTMLTspSkinCheckRadioBox =
-        named(new QRadioButton(QStringLiteral("Content"), client), "Cauta_Dupa_HTMLTspSkinCheckRadioBox");
+    Cauta_Dupa_HTMLTspSkinCheckRadioBox = named(new QRadioButton(QStringLiteral("Content"), client),
+                                                "Cauta_Dupa_HTMLTspSkinCheckRadioBox");
     Cauta_Dupa_HTMLTspSkinCheckRadioBox->setGeometry(700, 12, 69, 25);
 
-    spSkinSpeedButton1 = named(new QPushButton(QStringLiteral("Start"), client), "spSkinSpeedButton1");
+    spSkinSpeedButton1 =
+        named(new QPushButton(QStringLiteral("Start"), client), "spSkinSpeedButton1");
     spSkinSpeedButton1->setGeometry(8, 45, 97, 41);
     spSkinSpeedButton1->setFocusPolicy(Qt::NoFocus);
-    connect(spSkinSpeedButton1, &QPushButton::clicked, this, &TOrvaneTForm::spSkinSpeedButton1Click);
+    connect(spSkinSpeedButton1, &QPushButton::clicked, this,
+            &TOrvaneTForm::spSkinSpeedButton1Click);
 
     AutoScrollTspSkinCheckRadioBox =
-        named(new QCheckBox(QStringLiteral("Auto scroll down"), client), "AutoScrollTspSkinCheckRadioBox");
+        named(new QCheckBox(QStringLiteral("Auto scroll down"), client),
+              "AutoScrollTspSkinCheckRadioBox");
     AutoScrollTspSkinCheckRadioBox->setGeometry(7, 128, 105, 18);
     AutoScrollTspSkinCheckRadioBox->setChecked(true);
 
@@ -143,8 +146,8 @@ void TOrvaneTForm::buildControls()
     DownloadsTspSkinListView->setFont(listFont);
     DownloadsTspSkinListView->installEventFilter(this);
     DownloadsTspSkinListView->viewport()->installEventFilter(this);
-    connect(DownloadsTspSkinListView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { DownloadsTspSkinListViewSelectItem(); });
+    connect(DownloadsTspSkinListView->selectionModel(), &QItemSelectionModel::selectionChanged,
+            this, [this] { DownloadsTspSkinListViewSelectItem(); });
     connect(m_results, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex &, int first, int) { DownloadsTspSkinListViewInsert(first); });
 
@@ -177,12 +180,12 @@ void TOrvaneTForm::buildStatusBar()
                                                  QStringLiteral("Not Found 0 (0%)"), bar);
     TimeOutTspSkinStatusPanel = new StatusPanel(QStringLiteral("TimeOutTspSkinStatusPanel"), 81,
                                                 QStringLiteral("Time Out 30s"), bar);
-    for (QWidget *panel : {static_cast<QWidget *>(TotalTspSkinStatusPanel),
-                           static_cast<QWidget *>(spSkinGauge1),
-                           static_cast<QWidget *>(ThreadsTspSkinStatusPanel),
-                           static_cast<QWidget *>(FoundTspSkinStatusPanel),
-                           static_cast<QWidget *>(NotFoundTspSkinStatusPanel),
-                           static_cast<QWidget *>(TimeOutTspSkinStatusPanel)}) {
+    for (QWidget *panel :
+         {static_cast<QWidget *>(TotalTspSkinStatusPanel), static_cast<QWidget *>(spSkinGauge1),
+          static_cast<QWidget *>(ThreadsTspSkinStatusPanel),
+          static_cast<QWidget *>(FoundTspSkinStatusPanel),
+          static_cast<QWidget *>(NotFoundTspSkinStatusPanel),
+          static_cast<QWidget *>(TimeOutTspSkinStatusPanel)}) {
         bar->addWidget(panel);
     }
     ThreadsTspSkinStatusPanel->setCursor(Qt::PointingHandCursor);
@@ -221,14 +224,17 @@ void TOrvaneTForm::buildMenus()
     CopyURL1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Copy Selected URLs to Clipboard"));
     CopyURL1->setObjectName(QStringLiteral("CopyURL1"));
     CopyURL1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    CopySelectedURLstoClipboardColumns1 =
-        ListeTspSkinPopupMenu->addAction(QStringLiteral("Copy Selected URLs to Clipboard + Columns"));
-    CopySelectedURLstoClipboardColumns1->setObjectName(QStringLiteral("CopySelectedURLstoClipboardColumns1"));
-    CopySelectedURLstoClipboardColumns1->setShortcut(QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C));
+    CopySelectedURLstoClipboardColumns1 = ListeTspSkinPopupMenu->addAction(
+        QStringLiteral("Copy Selected URLs to Clipboard + Columns"));
+    CopySelectedURLstoClipboardColumns1->setObjectName(
+        QStringLiteral("CopySelectedURLstoClipboardColumns1"));
+    CopySelectedURLstoClipboardColumns1->setShortcut(
+        QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C));
     ListeTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
     Selectall1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Select All"));
     Selectall1->setObjectName(QStringLiteral("Selectall1"));
-    SelectSuccessfullylinks1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Select Successfully links"));
+    SelectSuccessfullylinks1 =
+        ListeTspSkinPopupMenu->addAction(QStringLiteral("Select Successfully links"));
     SelectSuccessfullylinks1->setObjectName(QStringLiteral("SelectSuccessfullylinks1"));
     // The shortcuts act while the results list has the focus.
     for (QAction *item : {CopyURL1, CopySelectedURLstoClipboardColumns1}) {
@@ -246,36 +252,36 @@ void TOrvaneTForm::buildMenus()
                 ListeTspSkinPopupMenu->popup(DownloadsTspSkinListView->viewport()->mapToGlobal(at));
             });
 
-    ThreadsTspSkinPopupMenu = buildSettingsMenu(
-        QStringLiteral("ThreadsTspSkinPopupMenu"),
-        {{QStringLiteral("N5Threads2"), QStringLiteral("5 Threads")},
-         {QStringLiteral("N10Threads2"), QStringLiteral("10 Threads")},
-         {QStringLiteral("N20Threads2"), QStringLiteral("20 Threads")},
-         {QStringLiteral("N30Threads2"), QStringLiteral("30 Threads")},
-         {QStringLiteral("N40Threads2"), QStringLiteral("40 Threads")},
-         {QStringLiteral("N50Threads3"), QStringLiteral("50 Threads")},
-         {QStringLiteral("N60Threads1"), QStringLiteral("60 Threads")},
-         {QStringLiteral("N70Threads2"), QStringLiteral("70 Threads")},
-         {QStringLiteral("N80Threads2"), QStringLiteral("80 Threads")},
-         {QStringLiteral("N90Threads2"), QStringLiteral("90 Threads")},
-         {QStringLiteral("N100Threads2"), QStringLiteral("100 Threads")},
-         {QStringLiteral("N150Threads1"), QStringLiteral("150 Threads")},
-         {QStringLiteral("N200Threads1"), QStringLiteral("200 Threads")},
-         {QStringLiteral("N300Threads1"), QStringLiteral("300 Threads")},
-         {QStringLiteral("N400Threads2"), QStringLiteral("400 Threads")},
-         {QStringLiteral("N500Threads3"), QStringLiteral("500 Threads")}},
-        &TOrvaneTForm::N5Threads2Click);
-    TimeOutTspSkinPopupMenu = buildSettingsMenu(
-        QStringLiteral("TimeOutTspSkinPopupMenu"),
-        {{QStringLiteral("imeOut5s1"), QStringLiteral("Time Out 5s")},
-         {QStringLiteral("imeOut10s2"), QStringLiteral("Time Out 10s")},
-         {QStringLiteral("imeOut30s1"), QStringLiteral("Time Out 30s")},
-         {QStringLiteral("imeOut40s2"), QStringLiteral("Time Out 40s")},
-         {QStringLiteral("imeOut50s2"), QStringLiteral("Time Out 50s")},
-         {QStringLiteral("imeOut1min2"), QStringLiteral("Time Out 1 min")},
-         {QStringLiteral("imeOut2min1"), QStringLiteral("Time Out 2 min")},
-         {QStringLiteral("imeOut5min2"), QStringLiteral("Time Out 5 min")}},
-        &TOrvaneTForm::imeOut10s2Click);
+    ThreadsTspSkinPopupMenu =
+        buildSettingsMenu(QStringLiteral("ThreadsTspSkinPopupMenu"),
+                          {{QStringLiteral("N5Threads2"), QStringLiteral("5 Threads")},
+                           {QStringLiteral("N10Threads2"), QStringLiteral("10 Threads")},
+                           {QStringLiteral("N20Threads2"), QStringLiteral("20 Threads")},
+                           {QStringLiteral("N30Threads2"), QStringLiteral("30 Threads")},
+                           {QStringLiteral("N40Threads2"), QStringLiteral("40 Threads")},
+                           {QStringLiteral("N50Threads3"), QStringLiteral("50 Threads")},
+                           {QStringLiteral("N60Threads1"), QStringLiteral("60 Threads")},
+                           {QStringLiteral("N70Threads2"), QStringLiteral("70 Threads")},
+                           {QStringLiteral("N80Threads2"), QStringLiteral("80 Threads")},
+                           {QStringLiteral("N90Threads2"), QStringLiteral("90 Threads")},
+                           {QStringLiteral("N100Threads2"), QStringLiteral("100 Threads")},
+                           {QStringLiteral("N150Threads1"), QStringLiteral("150 Threads")},
+                           {QStringLiteral("N200Threads1"), QStringLiteral("200 Threads")},
+                           {QStringLiteral("N300Threads1"), QStringLiteral("300 Threads")},
+                           {QStringLiteral("N400Threads2"), QStringLiteral("400 Threads")},
+                           {QStringLiteral("N500Threads3"), QStringLiteral("500 Threads")}},
+                          &TOrvaneTForm::N5Threads2Click);
+    TimeOutTspSkinPopupMenu =
+        buildSettingsMenu(QStringLiteral("TimeOutTspSkinPopupMenu"),
+                          {{QStringLiteral("imeOut5s1"), QStringLiteral("Time Out 5s")},
+                           {QStringLiteral("imeOut10s2"), QStringLiteral("Time Out 10s")},
+                           {QStringLiteral("imeOut30s1"), QStringLiteral("Time Out 30s")},
+                           {QStringLiteral("imeOut40s2"), QStringLiteral("Time Out 40s")},
+                           {QStringLiteral("imeOut50s2"), QStringLiteral("Time Out 50s")},
+                           {QStringLiteral("imeOut1min2"), QStringLiteral("Time Out 1 min")},
+                           {QStringLiteral("imeOut2min1"), QStringLiteral("Time Out 2 min")},
+                           {QStringLiteral("imeOut5min2"), QStringLiteral("Time Out 5 min")}},
+                          &TOrvaneTForm::imeOut10s2Click);
     const int timeOuts[] = {5000, 10000, 30000, 40000, 50000, 60000, 120000, 300000};
     const QList<QAction *> timeOutItems = TimeOutTspSkinPopupMenu->actions();
     for (int i = 0; i < timeOutItems.size(); ++i) {
@@ -301,7 +307,8 @@ void TOrvaneTForm::buildScheduler()
     services.view = this;
     services.messages = m_messageForwarder.get();
     services.workers = {std::make_shared<InternetPageSource>(), m_bridge->handle()};
-    m_scheduler = std::make_unique<RunScheduler>(*StartTTimer, std::move(inputs), std::move(services));
+    m_scheduler =
+        std::make_unique<RunScheduler>(*StartTTimer, std::move(inputs), std::move(services));
 }
 
 void TOrvaneTForm::setWorkerEnvironment(const WorkerEnvironment &environment)

@@ -6,7 +6,6 @@
 #include "run/run_scheduler.h"
 
 #include <QMainWindow>
-
 #include <memory>
 
 class QAction;

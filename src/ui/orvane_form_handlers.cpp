@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QTimer>
 #include <QTreeView>
-
 #include <algorithm>
 
 namespace orvane {
@@ -95,7 +94,8 @@ void TOrvaneTForm::SelectSuccessfullylinks1Click()
                          m_results->index(rows[end], ResultColumnCount - 1));
             i = end + 1;
         }
-        DownloadsTspSkinListView->selectionModel()->select(found, QItemSelectionModel::ClearAndSelect);
+        DownloadsTspSkinListView->selectionModel()->select(found,
+                                                           QItemSelectionModel::ClearAndSelect);
     } catch (...) {
         Redraw_On();
         throw;
@@ -106,7 +106,8 @@ void TOrvaneTForm::SelectSuccessfullylinks1Click()
 std::vector<int> TOrvaneTForm::selectedRows() const
 {
     std::vector<int> rows;
-    for (const QItemSelectionRange &range : DownloadsTspSkinListView->selectionModel()->selection()) {
+    for (const QItemSelectionRange &range :
+         DownloadsTspSkinListView->selectionModel()->selection()) {
         for (int row = range.top(); row <= range.bottom(); ++row) {
             rows.push_back(row);
         }
@@ -142,7 +143,8 @@ void TOrvaneTForm::DownloadsTspSkinListViewDblClick()
 void TOrvaneTForm::DownloadsTspSkinListViewInsert(int row)
 {
     if (AutoScrollTspSkinCheckRadioBox->isChecked()) {
-        DownloadsTspSkinListView->scrollTo(m_results->index(row, 0), QAbstractItemView::EnsureVisible);
+        DownloadsTspSkinListView->scrollTo(m_results->index(row, 0),
+                                           QAbstractItemView::EnsureVisible);
     }
 }
 
@@ -177,7 +179,8 @@ void TOrvaneTForm::TimeOutTspSkinPopupMenuPopup()
 void TOrvaneTForm::N5Threads2Click(QAction *item)
 {
     m_scheduler->max_no_threads = item->statusTip().toInt();
-    ThreadsTspSkinStatusPanel->setText(threadsPanelText(no_threads.load(), m_scheduler->max_no_threads));
+    ThreadsTspSkinStatusPanel->setText(
+        threadsPanelText(no_threads.load(), m_scheduler->max_no_threads));
 }
 
 void TOrvaneTForm::imeOut10s2Click(QAction *item)

@@ -12,7 +12,8 @@ class StatusPanel : public QLabel
 {
     Q_OBJECT
 public:
-    StatusPanel(const QString &objectName, int width, const QString &text, QWidget *parent = nullptr);
+    StatusPanel(const QString &objectName, int width, const QString &text,
+                QWidget *parent = nullptr);
     void setPopupMenu(QMenu *menu) { m_menu = menu; }
 
 signals:

@@ -1,0 +1,191 @@
+#include "support/qt_print.h"
+#include "support/window_fixture.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QItemSelectionModel>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+namespace orvane {
+namespace {
+
+using testing::waitUntil;
+
+class ResultsList : public testing::WindowTest
+{
+protected:
+    void addRow(const QString &url, const QString &found, const QString &anchor = {},
+                const QString &link = {}, const QString &status = QStringLiteral("OK"))
+    {
+        form.results()->appendRow(
+            url, {found, anchor, link, status, QStringLiteral("120"), QStringLiteral("d")},
+            found == QStringLiteral("Found") ? ImageFound : ImageNotFound);
+    }
+    void addSampleRows()
+    {
+        addRow(QStringLiteral("http://a.example/"), QStringLiteral("Found"),
+               QStringLiteral("Anchor A"), QStringLiteral("https://site.example/a"));
+        addRow(QStringLiteral("http://b.example/"), QStringLiteral("Not Found"));
+        form.results()->appendRow(QStringLiteral("http://c.example/"),
+                                  {QStringLiteral("Searching..."),
+                                   QStringLiteral("Downloading..."),
+                                   {},
+                                   {},
+                                   {},
+                                   QStringLiteral("d")},
+                                  ImagePending);
+        addRow(QStringLiteral("http://d.example/"), QStringLiteral("found"));
+        addRow(QStringLiteral("http://e.example/"), QStringLiteral("Found"), QString(),
+               QStringLiteral("https://site.example/e"), QStringLiteral("HTTP 404"));
+    }
+    QItemSelectionModel *selection() const
+    {
+        return form.DownloadsTspSkinListView->selectionModel();
+    }
+    void select(int row)
+    {
+        selection()->select(form.results()->index(row, 0),
+                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    QList<int> selected() const
+    {
+        QList<int> rows;
+        for (const QModelIndex &index : selection()->selectedRows()) {
+            rows << index.row();
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
+{
+    addSampleRows();
+    select(2);
+    form.CopyURL1Click();
+    form.CopySelectedURLstoClipboardColumns1Click();
+    // One row: no line end; a pending row copies what it shows.
+    EXPECT_EQ(
+        desktop.clipboard,
+        (QStringList{"http://c.example/", "http://c.example/\tSearching...\tDownloading...\t\t"}));
+
+    desktop.clipboard.clear();
+    select(0); // selected after row 2, still copied first
+    form.CopyURL1Click();
+    form.CopySelectedURLstoClipboardColumns1Click();
+    EXPECT_EQ(desktop.clipboard,
+              (QStringList{"http://a.example/\r\nhttp://c.example/\r\n",
+                           "http://a.example/\tFound\tAnchor A\thttps://site.example/a\tOK\r\n"
+                           "http://c.example/\tSearching...\tDownloading...\t\t\r\n"}));
+
+    desktop.clipboard.clear();
+    selection()->clear();
+    form.CopyURL1Click();
+    form.CopySelectedURLstoClipboardColumns1Click();
+    EXPECT_EQ(desktop.clipboard,
+              (QStringList{QString(), QString()})); // still replaces the clipboard
+}
+
+TEST_F(ResultsList, ShortcutsCopyWhileTheListHasTheFocus)
+{
+    addSampleRows();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.DownloadsTspSkinListView->setFocus();
+    select(4);
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(desktop.clipboard,
+              (QStringList{"http://e.example/",
+                           "http://e.example/\tFound\t\thttps://site.example/e\tHTTP 404"}));
+}
+
+TEST_F(ResultsList, SelectsExactlyTheFoundRows)
+{
+    addSampleRows();
+    select(1);
+    select(3);
+    form.SelectSuccessfullylinks1Click();
+    EXPECT_EQ(selected(), (QList<int>{0, 4})); // "found" in lower case is not "Found"
+
+    form.results()->clear();
+    addRow(QStringLiteral("http://x.example/"), QStringLiteral("Not Found"));
+    select(0);
+    form.SelectSuccessfullylinks1Click();
+    EXPECT_TRUE(selected().isEmpty());
+    EXPECT_TRUE(form.spSkinPanel1->updatesEnabled());
+}
+
+TEST_F(ResultsList, CtrlASelectsAllOnlyWithCtrlAlone)
+{
+    addSampleRows();
+    form.show();
+    form.DownloadsTspSkinListView->setFocus();
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A,
+                    Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A);
+    EXPECT_LE(selected().size(), 1); // plain A may move the current row; it selects nothing more
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3, 4}));
+    form.Selectall1Click(); // the menu item adds nothing and deselects nothing
+    EXPECT_EQ(selected().size(), 5);
+}
+
+TEST_F(ResultsList, DoubleClickOpensTheFirstSelectedWebAddressOnly)
+{
+    addSampleRows();
+    form.results()->appendRow(QStringLiteral("file:///etc/passwd"), {}, ImageFound);
+    form.DownloadsTspSkinListViewDblClick();
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    select(3);
+    select(1);
+    form.DownloadsTspSkinListViewDblClick();
+    EXPECT_EQ(desktop.opened, QStringList{"http://b.example/"});
+    selection()->clear();
+    select(5);
+    form.DownloadsTspSkinListViewDblClick();
+    EXPECT_EQ(desktop.opened.size(), 1); // a local path is never handed to the system
+}
+
+TEST_F(ResultsList, SelectionBurstsSuspendPaintingUntilTheOneShotTick)
+{
+    addSampleRows();
+    form.show();
+    form.Selectall1Click();
+    // The command resumes painting itself, but its selection changes started the one-shot timer.
+    EXPECT_TRUE(form.EndUpdateTTimer->isActive());
+    selection()->select(form.results()->index(1, 0),
+                        QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    EXPECT_FALSE(form.spSkinPanel1->updatesEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !form.EndUpdateTTimer->isActive(); }));
+    EXPECT_TRUE(form.spSkinPanel1->updatesEnabled());
+}
+
+TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
+{
+    form.show();
+    for (int i = 0; i < 200; ++i) {
+        addRow(QStringLiteral("http://p%1.example/").arg(i), QStringLiteral("Found"));
+    }
+    QCoreApplication::processEvents();
+    QTreeView *list = form.DownloadsTspSkinListView;
+    const QRect lastRow = list->visualRect(form.results()->index(199, 0));
+    EXPECT_TRUE(list->viewport()->rect().contains(lastRow)) << "the newest row is in full view";
+
+    form.AutoScrollTspSkinCheckRadioBox->setChecked(false);
+    list->scrollToTop();
+    QCoreApplication::processEvents();
+    addRow(QStringLiteral("http://late.example/"), QStringLiteral("Found"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0);
+}
+
+} // namespace
+} // namespace orvane

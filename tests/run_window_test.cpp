@@ -1,0 +1,326 @@
+#include "engine/check_worker.h"
+#include "engine/run_counters.h"
+#include "support/qt_print.h"
+#include "support/test_http_server.h"
+#include "support/window_fixture.h"
+#include "ui/gauge_widget.h"
+#include "ui/status_panel.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <atomic>
+#include <memory>
+
+namespace orvane {
+namespace {
+
+using testing::waitUntil;
+using RunWindow = testing::WindowTest;
+
+// Pages that answer after a pause, and count how many are being answered at once.
+struct SlowSite
+{
+    test::TestHttpServer server;
+    std::shared_ptr<std::atomic<int>> inFlight = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> peak = std::make_shared<std::atomic<int>>(0);
+
+    QString page(const QByteArray &path, const QByteArray &body, int pauseMs, int status = 200)
+    {
+        server.handle(path, [body, pauseMs, status, inFlight = inFlight,
+                             peak = peak](test::HttpConnection &c) {
+            const int now = ++*inFlight;
+            int seen = peak->load();
+            while (now > seen && !peak->compare_exchange_weak(seen, now)) {
+            }
+            c.pause(std::chrono::milliseconds(pauseMs));
+            --*inFlight;
+            c.respond(status, {"Content-Type: text/html"}, body);
+        });
+        return server.url(path);
+    }
+};
+
+const QByteArray kLinking = "<p><a href='https://www.site.example/'>Our site</a></p>";
+
+TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
+{
+    SlowSite site;
+    form.findChild<QAction *>("N5Threads2")->trigger();
+    QStringList lines;
+    for (int i = 0; i < 48; ++i) {
+        lines << site.page("/p" + QByteArray::number(i),
+                           i % 3 == 0 ? kLinking : QByteArray("<p>no</p>"), 20);
+    }
+    lines.insert(10, QStringLiteral("   "));
+    lines << site.page("/missing", kLinking, 0, 404) << test::closedPortUrl();
+    setPages(lines);
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+
+    // Watch the status bar while the run goes on.
+    int worstThreads = 0;
+    QStringList progressTexts;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        const QString threads = form.ThreadsTspSkinStatusPanel->text();
+        worstThreads = std::max(worstThreads, threads.section(u' ', 1).section(u'/', 0, 0).toInt());
+        EXPECT_TRUE(threads.endsWith(QStringLiteral("/5"))) << threads.toStdString();
+        progressTexts << form.TotalTspSkinStatusPanel->text();
+    });
+    watcher.start(3);
+
+    form.spSkinSpeedButton1Click();
+    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(form.TotalTspSkinStatusPanel->text(), QStringLiteral("Total URLs: 51"));
+    ASSERT_TRUE(waitForRunEnd());
+    watcher.stop();
+
+    EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
+    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+    EXPECT_LE(site.peak->load(), 5);
+    EXPECT_LE(worstThreads, 5);
+    EXPECT_GE(site.peak->load(), 2);
+    EXPECT_TRUE(progressTexts.contains(QStringLiteral("Urls 0/51")));
+    EXPECT_EQ(form.TotalTspSkinStatusPanel->text(), QStringLiteral("Urls 51/51"));
+
+    // One row per non-blank line, in list order.
+    ASSERT_EQ(form.results()->rowCount(), 50);
+    int expectedFound = 0;
+    for (int i = 0; i < 48; ++i) {
+        const bool links = i % 3 == 0;
+        expectedFound += links;
+        EXPECT_EQ(cell(i, UrlColumn), site.server.url("/p" + QByteArray::number(i)));
+        EXPECT_EQ(cell(i, FoundColumn),
+                  links ? QStringLiteral("Found") : QStringLiteral("Not Found"));
+        EXPECT_EQ(cell(i, AnchorTextColumn), links ? QStringLiteral("Our site") : QString());
+        EXPECT_EQ(cell(i, UrlFoundColumn),
+                  links ? QStringLiteral("https://www.site.example/") : QString());
+        EXPECT_EQ(cell(i, StatusColumn), QStringLiteral("OK"));
+        EXPECT_EQ(cell(i, FileSizeColumn), QString::number(links ? kLinking.size() : 9));
+        EXPECT_FALSE(cell(i, DateCheckedColumn).isEmpty());
+        EXPECT_EQ(image(i), links ? ImageFound : ImageNotFound);
+    }
+    EXPECT_EQ(cell(48, StatusColumn), QStringLiteral("HTTP 404"));
+    EXPECT_EQ(cell(48, FoundColumn), QStringLiteral("Found"));
+    EXPECT_EQ(cell(49, StatusColumn), QStringLiteral("Cannot open URL"));
+    EXPECT_EQ(image(49), ImageNotFound);
+    ++expectedFound;
+    EXPECT_EQ(found_count, expectedFound);
+    EXPECT_EQ(not_found_count, 50 - expectedFound);
+    // The last tick before the end may run before the last report; both shares add up.
+    EXPECT_TRUE(form.FoundTspSkinStatusPanel->text().contains(QStringLiteral(" Found URLs (")));
+    EXPECT_EQ(form.spSkinGauge1->text(), QStringLiteral("Progress...100%"));
+
+    // The completion message comes once only.
+    waitUntil([] { return false; }, std::chrono::milliseconds(60));
+    EXPECT_EQ(desktop.messages.size(), 1);
+}
+
+TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
+{
+    struct Case
+    {
+        QString pages, target, message;
+    };
+    const Case cases[] = {
+        {QString(), QStringLiteral("site.example"), QString::fromLatin1(kUrlListEmpty)},
+        {QStringLiteral("Paste your URLs here"), QStringLiteral("site.example"),
+         QString::fromLatin1(kUrlListEmpty)},
+        {QStringLiteral("http://a.example/"), QStringLiteral("example.com"),
+         QString::fromLatin1(kEnterWebsite)},
+        {QStringLiteral("http://a.example/"), QStringLiteral("Your Content"),
+         QString::fromLatin1(kEnterContent)},
+    };
+    form.results()->appendRow(QStringLiteral("earlier row"), {}, ImageFound);
+    for (const Case &c : cases) {
+        desktop.messages.clear();
+        form.LinksTspSkinMemo->setPlainText(c.pages);
+        form.WebsiteTspSkinEdit->setText(c.target);
+        form.spSkinSpeedButton1Click();
+        EXPECT_EQ(desktop.messages, QStringList{c.message});
+        EXPECT_FALSE(form.scheduler().isRunning());
+        EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+        EXPECT_EQ(form.results()->rowCount(), 1);
+    }
+    // The placeholder with a second line is a list; a capitalised placeholder is a target.
+    form.LinksTspSkinMemo->setPlainText(QStringLiteral("Paste your URLs here\n"));
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("Example.com"));
+    desktop.messages.clear();
+    form.spSkinSpeedButton1Click();
+    EXPECT_TRUE(form.scheduler().isRunning());
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(form.results()->rowCount(), 1);
+    EXPECT_EQ(cell(0, StatusColumn), QStringLiteral("Cannot open URL"));
+}
+
+TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
+{
+    SlowSite site;
+    QStringList lines;
+    for (int i = 0; i < 30; ++i) {
+        lines << site.page("/p" + QByteArray::number(i), kLinking, 150);
+    }
+    setPages(lines);
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 3; }));
+    form.spSkinSpeedButton1Click(); // Stop
+    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+    const int rows = form.results()->rowCount();
+    ASSERT_TRUE(waitForRunEnd());
+    waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(form.results()->rowCount(), rows);
+    EXPECT_EQ(found_count, rows);
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+// Start after Stop while the old run's workers still fetch: their late reports touch no row of
+// the new run and do not count in it.
+TEST_F(RunWindow, ANewRunIgnoresReportsOfTheStoppedOne)
+{
+    SlowSite site;
+    QStringList slow;
+    for (int i = 0; i < 10; ++i) {
+        slow << site.page("/slow" + QByteArray::number(i), kLinking, 400);
+    }
+    setPages(slow);
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 4; }));
+    form.spSkinSpeedButton1Click(); // Stop
+    ASSERT_GT(no_threads.load(), 0);
+
+    setPages({site.page("/fast", "<p>nothing</p>", 0)});
+    form.spSkinSpeedButton1Click(); // Start again
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(form.results()->rowCount(), 1);
+    EXPECT_EQ(cell(0, FoundColumn), QStringLiteral("Not Found"));
+    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(desktop.messages.size(), 1);
+}
+
+TEST_F(RunWindow, ChangesDuringARunReachOnlyLaterRows)
+{
+    SlowSite site;
+    form.findChild<QAction *>("N5Threads2")->trigger();
+    const QByteArray both =
+        "<a href='https://alpha.example/'>A</a><a href='https://beta.example/'>B</a>";
+    QStringList lines;
+    for (int i = 0; i < 4; ++i) {
+        lines << site.page("/p" + QByteArray::number(i), both, 60);
+    }
+    setPages(lines);
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("alpha.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 2; }));
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("beta.example"));
+    const int alphaRows = form.results()->rowCount();
+    // Lines added during the run are dispatched in it.
+    form.LinksTspSkinMemo->appendPlainText(site.page("/late", both, 0));
+    ASSERT_TRUE(waitForRunEnd());
+
+    ASSERT_EQ(form.results()->rowCount(), 5);
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(cell(row, AnchorTextColumn),
+                  row < alphaRows ? QStringLiteral("A") : QStringLiteral("B"))
+            << row;
+    }
+    EXPECT_EQ(cell(4, UrlColumn), site.server.url("/late"));
+}
+
+// A list shortened below the lines already taken still ends, with one message.
+TEST_F(RunWindow, ARunWhoseListWasShortenedEnds)
+{
+    SlowSite site;
+    form.findChild<QAction *>("N5Threads2")->trigger();
+    setPages({site.page("/a", kLinking, 150), site.page("/b", kLinking, 150),
+              site.page("/c", kLinking, 150)});
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() == 3; }));
+    form.LinksTspSkinMemo->setPlainText(site.server.url("/a"));
+    ASSERT_TRUE(waitForRunEnd(std::chrono::seconds(5)));
+    waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
+    EXPECT_EQ(found_count, 3);
+}
+
+// When the platform refuses a thread the row says so, counts as not found, and the run goes on.
+TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
+{
+    SlowSite site;
+    int attempts = 0;
+    form.scheduler().services().startWorker = [&attempts](TMyThread &worker) {
+        return ++attempts != 2 && worker.Start();
+    };
+    setPages(
+        {site.page("/a", kLinking, 0), site.page("/b", kLinking, 0), site.page("/c", kLinking, 0)});
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(cell(1, FoundColumn), QStringLiteral("Not Found"));
+    EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("Cannot start worker"));
+    EXPECT_EQ(image(1), ImageNotFound);
+    EXPECT_EQ(cell(2, FoundColumn), QStringLiteral("Found"));
+    EXPECT_EQ(found_count, 2);
+    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(no_threads.load(), 0);
+    EXPECT_EQ(desktop.messages.size(), 1);
+}
+
+TEST_F(RunWindow, BlankListEndsWithoutRows)
+{
+    setPages({QStringLiteral(" "), QString(), QStringLiteral("\t")});
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(form.results()->rowCount(), 0);
+    EXPECT_EQ(desktop.messages.size(), 1);
+    EXPECT_EQ(form.FoundTspSkinStatusPanel->text(), QStringLiteral("Found 0 (0%)")); // no share yet
+}
+
+TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
+{
+    auto *threads10 = form.findChild<QAction *>("N10Threads2");
+    auto *threads500 = form.findChild<QAction *>("N500Threads3");
+    auto *timeOut30 = form.findChild<QAction *>("imeOut30s1");
+    EXPECT_TRUE(threads10->isChecked());
+    EXPECT_TRUE(timeOut30->isChecked());
+    EXPECT_EQ(form.scheduler().max_no_threads, 10);
+    EXPECT_EQ(form.ThreadsTspSkinStatusPanel->text(), QStringLiteral("Threads 0/10"));
+    EXPECT_EQ(form.TimeOutTspSkinStatusPanel->text(), QStringLiteral("Time Out 30s"));
+    EXPECT_EQ(time_out.load(), 30000);
+
+    threads500->trigger();
+    EXPECT_TRUE(threads500->isChecked());
+    EXPECT_FALSE(threads10->isChecked());
+    EXPECT_EQ(form.ThreadsTspSkinStatusPanel->text(), QStringLiteral("Threads 0/500"));
+    threads500->trigger(); // the marked item again: mark gone, value kept
+    EXPECT_FALSE(threads500->isChecked());
+    EXPECT_EQ(form.scheduler().max_no_threads, 500);
+
+    form.findChild<QAction *>("imeOut2min1")->trigger();
+    EXPECT_EQ(time_out.load(), 120000);
+    EXPECT_EQ(form.TimeOutTspSkinStatusPanel->text(), QStringLiteral("Time Out 2 min"));
+
+    QStringList captions;
+    for (QAction *item : form.ThreadsTspSkinPopupMenu->actions()) {
+        captions << item->text() + u'=' + item->statusTip();
+    }
+    EXPECT_EQ(captions.first(), QStringLiteral("5 Threads=5"));
+    EXPECT_EQ(captions.last(), QStringLiteral("500 Threads=500"));
+    EXPECT_EQ(captions.size(), 16);
+    QStringList timeOuts;
+    for (QAction *item : form.TimeOutTspSkinPopupMenu->actions()) {
+        timeOuts << item->text() + u'=' + item->statusTip();
+    }
+    EXPECT_EQ(timeOuts,
+              (QStringList{"Time Out 5s=5000", "Time Out 10s=10000", "Time Out 30s=30000",
+                           "Time Out 40s=40000", "Time Out 50s=50000", "Time Out 1 min=60000",
+                           "Time Out 2 min=120000", "Time Out 5 min=300000"}));
+}
+
+} // namespace
+} // namespace orvane

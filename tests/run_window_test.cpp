@@ -305,6 +305,12 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
     EXPECT_EQ(time_out.load(), 120000);
     EXPECT_EQ(form.TimeOutTspSkinStatusPanel->text(), QStringLiteral("Time Out 2 min"));
 
+    // Waiting ticks and reports run before a settings menu shows.
+    bool ran = false;
+    QTimer::singleShot(0, &form, [&ran] { ran = true; });
+    form.ThreadsTspSkinPopupMenuPopup();
+    EXPECT_TRUE(ran);
+
     QStringList captions;
     for (QAction *item : form.ThreadsTspSkinPopupMenu->actions()) {
         captions << item->text() + u'=' + item->statusTip();

@@ -3,14 +3,15 @@
 #include <QMetaObject>
 #include <QThread>
 #include <condition_variable>
+#include <deque>
 #include <mutex>
-#include <unordered_set>
 
 namespace orvane {
 
 namespace {
 struct CallState
 {
+    const std::function<void()> *call = nullptr;
     std::condition_variable done;
     bool running = false;
     bool finished = false;
@@ -18,12 +19,15 @@ struct CallState
 };
 } // namespace
 
+// Every hand-over between a worker and the GUI thread goes through this mutex, so the calls and
+// their results are ordered by it alone, not by the event queue.
 struct GuiBridge::Core
 {
     std::mutex mutex;
-    QObject *receiver = nullptr; // null once shut down
+    GuiBridge *receiver = nullptr; // null once shut down
     QThread *thread = nullptr;
-    std::unordered_set<CallState *> pending;
+    std::deque<std::shared_ptr<CallState>> queue;
+    bool drainPosted = false;
 };
 
 GuiBridge::GuiBridge(QObject *parent) : QObject(parent), m_core(std::make_shared<Core>())
@@ -55,46 +59,47 @@ bool GuiBridge::synchronize(const Handle &bridge, const std::function<void()> &c
     }
 
     auto state = std::make_shared<CallState>();
+    state->call = &call; // the caller waits below until the call has run or was dropped
     std::unique_lock lock(core.mutex);
     if (core.receiver == nullptr) {
         return false;
     }
-    core.pending.insert(state.get());
-    // The caller waits below until the call has run or was dropped, so `call` outlives every use.
-    const std::function<void()> *callPointer = &call;
-    QMetaObject::invokeMethod(
-        core.receiver,
-        [bridge, state, callPointer] {
-            Core &c = *bridge;
-            {
-                std::lock_guard guard(c.mutex);
-                if (state->finished) {
-                    return; // dropped by shutdown; the caller has gone on
-                }
-                state->running = true;
-            }
-            (*callPointer)();
-            std::lock_guard guard(c.mutex);
-            state->finished = true;
-            state->done.notify_all();
-        },
-        Qt::QueuedConnection);
+    core.queue.push_back(state);
+    if (!core.drainPosted) {
+        core.drainPosted = true;
+        QMetaObject::invokeMethod(core.receiver, "drain", Qt::QueuedConnection);
+    }
     state->done.wait(lock, [&] { return state->finished; });
-    core.pending.erase(state.get());
     return !state->dropped;
+}
+
+void GuiBridge::drain()
+{
+    Core &core = *m_core;
+    std::unique_lock lock(core.mutex);
+    core.drainPosted = false;
+    while (!core.queue.empty() && core.receiver != nullptr) {
+        const std::shared_ptr<CallState> state = core.queue.front();
+        core.queue.pop_front();
+        state->running = true;
+        lock.unlock();
+        (*state->call)();
+        lock.lock();
+        state->finished = true;
+        state->done.notify_all();
+    }
 }
 
 void GuiBridge::shutdown()
 {
     std::lock_guard lock(m_core->mutex);
     m_core->receiver = nullptr;
-    for (CallState *state : m_core->pending) {
-        if (!state->running && !state->finished) {
-            state->dropped = true;
-            state->finished = true;
-            state->done.notify_all();
-        }
+    for (const std::shared_ptr<CallState> &state : m_core->queue) {
+        state->dropped = true;
+        state->finished = true;
+        state->done.notify_all();
     }
+    m_core->queue.clear();
 }
 
 bool GuiBridge::isShutDown() const

@@ -30,6 +30,10 @@ public:
     void shutdown();
     bool isShutDown() const;
 
+    // Runs every call waiting in the queue (on the bridge's thread). Invoked by name, so that Qt
+    // alone allocates and frees the wake-up event.
+    Q_INVOKABLE void drain();
+
 private:
     Handle m_core;
 };

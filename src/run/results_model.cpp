@@ -6,7 +6,18 @@ namespace orvane {
 
 int ResultRowRef::row() const
 {
-    return m_model ? m_model->indexOfId(m_id) : -1;
+    const ResultsModel *owner = model();
+    return owner != nullptr ? owner->indexOfId(m_id) : -1;
+}
+
+ResultsModel::ResultsModel(QObject *parent)
+    : QAbstractTableModel(parent),
+      m_anchor(std::make_shared<ResultsModelAnchor>(ResultsModelAnchor{this}))
+{}
+
+ResultsModel::~ResultsModel()
+{
+    m_anchor->model = nullptr;
 }
 
 int ResultsModel::rowCount(const QModelIndex &parent) const
@@ -67,7 +78,7 @@ ResultRowRef ResultsModel::appendRow(const QString &caption,
     beginInsertRows({}, row, row);
     m_rows.push_back(ResultRow{m_nextId++, caption, subItems, imageIndex});
     endInsertRows();
-    return ResultRowRef(this, m_rows.back().id);
+    return ResultRowRef(m_anchor, m_rows.back().id);
 }
 
 void ResultsModel::clear()

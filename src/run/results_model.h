@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QPointer>
 #include <QString>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace orvane {
@@ -44,21 +44,30 @@ struct ResultRow
 
 class ResultsModel;
 
+// Outlives its model; the model clears it when it goes. Only the GUI thread reads it, but workers
+// may hold (and drop) references to it on their own threads.
+struct ResultsModelAnchor
+{
+    ResultsModel *model = nullptr;
+};
+
 // A worker's reference to its row. It can tell whether the row is still in the list: rows are
 // removed (Start clears the list) while workers of an earlier run may still report.
 class ResultRowRef
 {
 public:
     ResultRowRef() = default;
-    ResultRowRef(ResultsModel *model, quint64 id) : m_model(model), m_id(id) {}
-    ResultsModel *model() const { return m_model.data(); }
+    ResultRowRef(std::shared_ptr<const ResultsModelAnchor> anchor, quint64 id)
+        : m_anchor(std::move(anchor)), m_id(id)
+    {}
+    ResultsModel *model() const { return m_anchor ? m_anchor->model : nullptr; }
     quint64 id() const { return m_id; }
     // GUI thread only: the row's current index, or -1 when it is gone.
     int row() const;
     bool exists() const { return row() >= 0; }
 
 private:
-    QPointer<ResultsModel> m_model;
+    std::shared_ptr<const ResultsModelAnchor> m_anchor;
     quint64 m_id = 0;
 };
 
@@ -70,7 +79,8 @@ public:
     // The row's image index (int) under this role; the view maps it to a picture.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
 
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit ResultsModel(QObject *parent = nullptr);
+    ~ResultsModel() override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -96,6 +106,7 @@ public:
 private:
     void rowChanged(int row);
 
+    std::shared_ptr<ResultsModelAnchor> m_anchor;
     std::vector<ResultRow> m_rows;
     quint64 m_nextId = 1;
     int m_updateDepth = 0;

@@ -2,8 +2,6 @@
 
 #include "engine/run_counters.h"
 
-#include <memory>
-
 namespace orvane {
 
 const char kRunCompleted[] =
@@ -126,14 +124,13 @@ void RunScheduler::Creaza_download(const QString &URL)
                            {},
                            dateCheckedText(m_services.clock(), m_services.locale)},
                           ImagePending);
-    auto worker = std::make_unique<TMyThread>(URL, m_inputs.target(), row, m_inputs.contentMode(),
-                                              m_services.workers);
+    auto *worker =
+        new TMyThread(URL, m_inputs.target(), row, m_inputs.contentMode(), m_services.workers);
     if (m_services.startWorker(*worker)) {
-        worker.release(); // it owns itself now
-        return;
+        return; // the worker owns itself now
     }
     // The platform refused a thread: the row must not stay pending, and the run goes on.
-    worker.reset();
+    delete worker;
     const int index = row.row();
     results.beginRowUpdate(index);
     results.setSubItem(index, FoundSubItem, QStringLiteral("Not Found"));

@@ -62,7 +62,7 @@ std::optional<QString> notFoundPanelText(int found, int notFound, const QLocale 
 
 QString dateCheckedText(const QDateTime &when, const QLocale &locale)
 {
-    const QString date = locale.toString(when.date(), QLocale::ShortFormat);
+    QString date = locale.toString(when.date(), QLocale::ShortFormat);
     const QTime time = when.time();
     if (time.hour() == 0 && time.minute() == 0 && time.second() == 0) {
         return date;

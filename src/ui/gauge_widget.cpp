@@ -12,8 +12,11 @@ GaugeWidget::GaugeWidget(QWidget *parent) : QWidget(parent)
 
 void GaugeWidget::setGauge(const GaugeValue &gauge)
 {
+    const bool changed = gauge.value() != m_gauge.value() || gauge.maximum() != m_gauge.maximum();
     m_gauge = gauge;
-    update();
+    if (changed) {
+        update(); // every tick sets the gauge; most ticks leave it where it was
+    }
 }
 
 void GaugeWidget::paintEvent(QPaintEvent * /*event*/)

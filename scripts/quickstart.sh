@@ -12,7 +12,8 @@ case "$mode" in
 esac
 
 packages=(cmake g++ make pkg-config qt6-base-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl)
+          libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl appstream
+          desktop-file-utils)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

@@ -11,7 +11,7 @@ case "$mode" in
   *) echo "usage: $0 run|test" >&2; exit 2 ;;
 esac
 
-packages=(cmake g++ make pkg-config qt6-base-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
           libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl appstream
           desktop-file-utils)
 missing=()

@@ -2,6 +2,7 @@
 
 #include "engine/page_source.h"
 #include "engine/run_counters.h"
+#include "ui/anchors.h"
 #include "ui/desktop_services.h"
 #include "ui/gauge_widget.h"
 #include "ui/memo_page_list.h"
@@ -12,18 +13,33 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QSvgRenderer>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
+
+// The window's pictures and style live in a static library: their registration must be pulled in.
+static void initResources()
+{
+    Q_INIT_RESOURCE(ui);
+}
 
 namespace orvane {
 
@@ -39,6 +55,19 @@ public:
 private:
     MessageSink *const &m_target;
 };
+
+constexpr int kStatusBarHeight = 21;
+
+QString publisherHost()
+{
+    return QUrl(QLatin1String(kPublisherAddress)).host();
+}
+
+QString loadStyleSheet()
+{
+    QFile file(QStringLiteral(":/orvane/style.qss"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 
 template <class Widget> Widget *named(Widget *widget, const char *name)
 {
@@ -58,11 +87,17 @@ TOrvaneTForm::TOrvaneTForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("TOrvaneTForm"));
     setWindowTitle(QStringLiteral("Orvane 1.4 - by  ") + QLatin1String(kPublisherAddress));
+    initResources();
+    setStyleSheet(loadStyleSheet());
     buildControls();
     buildStatusBar();
     buildMenus();
+    buildRemoveUrlsMenu();
     buildScheduler();
-    resize(972, 562 + statusBar()->sizeHint().height() - 21);
+    resize(972, 562);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
     FormCreate();
 }
 
@@ -80,50 +115,79 @@ PageList &TOrvaneTForm::pageList()
 void TOrvaneTForm::buildControls()
 {
     auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(client);
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    // Places and sizes at 96 dpi in the designed client area (972 x 562 less the status bar).
+    m_anchors = new Anchors(client, QSize(972, 562 - kStatusBarHeight));
+    constexpr int topRight = Anchors::Top | Anchors::Right;
+    constexpr int across = Anchors::Left | Anchors::Top | Anchors::Right;
 
     spSkinLabel2 = named(new QLabel(QStringLiteral("Your Website URL:"), client), "spSkinLabel2");
-    spSkinLabel2->setGeometry(8, 14, 100, 21);
+    m_anchors->place(spSkinLabel2, QRect(8, 14, 100, 21));
     WebsiteTspSkinEdit = named(new QLineEdit(client), "WebsiteTspSkinEdit");
-    WebsiteTspSkinEdit->setGeometry(111, 16, 458, 19);
-    auto *searchFor = named(new QLabel(QStringLiteral("Search for:"), client), "spSkinLabel1");
-    searchFor->setGeometry(580, 14, 58, 21);
+    m_anchors->place(WebsiteTspSkinEdit, QRect(111, 16, 458, 19), across);
+    spSkinLabel1 = named(new QLabel(QStringLiteral("Search for:"), client), "spSkinLabel1");
+    m_anchors->place(spSkinLabel1, QRect(580, 14, 58, 21), topRight);
     Show_in_Tray_IconTspSkinCheckRadioBox = named(new QRadioButton(QStringLiteral("Links"), client),
                                                   "Show_in_Tray_IconTspSkinCheckRadioBox");
-    Show_in_Tray_IconTspSkinCheckRadioBox->setGeometry(640, 12, 57, 25);
     Show_in_Tray_IconTspSkinCheckRadioBox->setChecked(true);
+    m_anchors->place(Show_in_Tray_IconTspSkinCheckRadioBox, QRect(640, 12, 57, 25), topRight);
     Cauta_Dupa_HTMLTspSkinCheckRadioBox = named(new QRadioButton(QStringLiteral("Content"), client),
                                                 "Cauta_Dupa_HTMLTspSkinCheckRadioBox");
-    Cauta_Dupa_HTMLTspSkinCheckRadioBox->setGeometry(700, 12, 69, 25);
+    m_anchors->place(Cauta_Dupa_HTMLTspSkinCheckRadioBox, QRect(700, 12, 69, 25), topRight);
+    connect(Show_in_Tray_IconTspSkinCheckRadioBox, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            Show_in_Tray_IconTspSkinCheckRadioBoxClick();
+        }
+    });
+    connect(Cauta_Dupa_HTMLTspSkinCheckRadioBox, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) {
+            Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick();
+        }
+    });
+    buildPublisherLinks(client);
 
     spSkinSpeedButton1 =
         named(new QPushButton(QStringLiteral("Start"), client), "spSkinSpeedButton1");
-    spSkinSpeedButton1->setGeometry(8, 45, 97, 41);
     spSkinSpeedButton1->setFocusPolicy(Qt::NoFocus);
+    m_anchors->place(spSkinSpeedButton1, QRect(8, 45, 97, 41));
     connect(spSkinSpeedButton1, &QPushButton::clicked, this,
             &TOrvaneTForm::spSkinSpeedButton1Click);
+
+    HelpTspSkinMenuSpeedButton = named(new QToolButton(client), "HelpTspSkinMenuSpeedButton");
+    HelpTspSkinMenuSpeedButton->setText(QStringLiteral("Remove URLs"));
+    HelpTspSkinMenuSpeedButton->setFocusPolicy(Qt::NoFocus);
+    // The menu drops below the button, which stays pressed while the menu is open.
+    HelpTspSkinMenuSpeedButton->setPopupMode(QToolButton::InstantPopup);
+    m_anchors->place(HelpTspSkinMenuSpeedButton, QRect(8, 92, 97, 30));
 
     AutoScrollTspSkinCheckRadioBox =
         named(new QCheckBox(QStringLiteral("Auto scroll down"), client),
               "AutoScrollTspSkinCheckRadioBox");
-    AutoScrollTspSkinCheckRadioBox->setGeometry(7, 128, 105, 18);
     AutoScrollTspSkinCheckRadioBox->setChecked(true);
+    m_anchors->place(AutoScrollTspSkinCheckRadioBox, QRect(7, 128, 105, 18));
 
     Panel1 = named(new QFrame(client), "Panel1");
-    Panel1->setGeometry(111, 45, 655, 101);
+    m_anchors->place(Panel1, QRect(111, 45, 655, 101), across);
     LinksTspSkinMemo = named(new QPlainTextEdit(Panel1), "LinksTspSkinMemo");
     LinksTspSkinMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    LinksTspSkinMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    LinksTspSkinMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto *memoLayout = new QVBoxLayout(Panel1);
     memoLayout->setContentsMargins(0, 0, 0, 0);
     memoLayout->addWidget(LinksTspSkinMemo);
     m_pageList = std::make_unique<MemoPageList>(*LinksTspSkinMemo);
+    WebsiteTspSkinEdit->installEventFilter(this);
+    LinksTspSkinMemo->installEventFilter(this);
 
     spSkinPanel1 = named(new QFrame(client), "spSkinPanel1");
-    spSkinPanel1->setGeometry(8, 155, 956, 376);
-    spSkinPanel1->setFrameShape(QFrame::StyledPanel);
+    m_anchors->place(spSkinPanel1, QRect(8, 155, 956, 376), across | Anchors::Bottom);
     DownloadsTspSkinListView = named(new QTreeView(spSkinPanel1), "DownloadsTspSkinListView");
     auto *listLayout = new QVBoxLayout(spSkinPanel1);
-    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setContentsMargins(1, 1, 1, 1);
     listLayout->addWidget(DownloadsTspSkinListView);
     DownloadsTspSkinListView->setModel(m_results);
     DownloadsTspSkinListView->setItemDelegate(new RowImageDelegate(DownloadsTspSkinListView));
@@ -169,6 +233,8 @@ void TOrvaneTForm::buildStatusBar()
 {
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("spSkinStatusBar1"));
+    bar->setFixedHeight(kStatusBarHeight);
+    bar->setContentsMargins(0, 0, 0, 0);
     TotalTspSkinStatusPanel = new StatusPanel(QStringLiteral("TotalTspSkinStatusPanel"), 145,
                                               QStringLiteral("Orvane 1.4"), bar);
     spSkinGauge1 = new GaugeWidget(bar);
@@ -188,6 +254,11 @@ void TOrvaneTForm::buildStatusBar()
           static_cast<QWidget *>(TimeOutTspSkinStatusPanel)}) {
         bar->addWidget(panel);
     }
+    spSkinLinkLabel1 = named(new QLabel(publisherHost(), bar), "spSkinLinkLabel1");
+    spSkinLinkLabel1->setCursor(Qt::PointingHandCursor);
+    spSkinLinkLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    spSkinLinkLabel1->installEventFilter(this);
+    bar->addPermanentWidget(spSkinLinkLabel1);
     ThreadsTspSkinStatusPanel->setCursor(Qt::PointingHandCursor);
     TimeOutTspSkinStatusPanel->setCursor(Qt::PointingHandCursor);
     connect(ThreadsTspSkinStatusPanel, &StatusPanel::clicked, this,
@@ -316,27 +387,191 @@ void TOrvaneTForm::setWorkerEnvironment(const WorkerEnvironment &environment)
     m_scheduler->services().workers = environment;
 }
 
+void TOrvaneTForm::buildPublisherLinks(QWidget *client)
+{
+    spSkinLinkImage1 = named(new QLabel(client), "spSkinLinkImage1");
+    QSvgRenderer picture(QStringLiteral(":/orvane/publisher.svg"));
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap(QSize(183, 110) * ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    picture.render(&painter);
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    spSkinLinkImage1->setPixmap(pixmap);
+    spSkinLinkImage1->setScaledContents(true);
+    spSkinLinkImage1->setCursor(Qt::PointingHandCursor);
+    spSkinLinkImage1->installEventFilter(this);
+    m_anchors->place(spSkinLinkImage1, QRect(781, 16, 183, 110), Anchors::Top | Anchors::Right);
+
+    spSkinLinkLabel3 =
+        named(new QLabel(QLatin1String(kPublisherAddress), client), "spSkinLinkLabel3");
+    QFont underlined = spSkinLinkLabel3->font();
+    underlined.setUnderline(true);
+    spSkinLinkLabel3->setFont(underlined);
+    spSkinLinkLabel3->setCursor(Qt::PointingHandCursor);
+    spSkinLinkLabel3->installEventFilter(this);
+    m_anchors->place(spSkinLinkLabel3, QRect(796, 132, 148, 17), Anchors::Top | Anchors::Right);
+}
+
+void TOrvaneTForm::buildRemoveUrlsMenu()
+{
+    RemoveUrlsTspSkinPopupMenu = new QMenu(this);
+    RemoveUrlsTspSkinPopupMenu->setObjectName(QStringLiteral("RemoveUrlsTspSkinPopupMenu"));
+    const auto add = [this](const char *name, const char *caption,
+                            void (TOrvaneTForm::*handler)()) {
+        QAction *item = RemoveUrlsTspSkinPopupMenu->addAction(QLatin1String(caption));
+        item->setObjectName(QLatin1String(name));
+        connect(item, &QAction::triggered, this, handler);
+    };
+    add("RemoveDuplicateURLs1", "Remove Duplicate URLs", &TOrvaneTForm::RemoveDuplicateURLs1Click);
+    add("RemoveDuplicateDomains1", "Remove Duplicate Domains",
+        &TOrvaneTForm::RemoveDuplicateDomains1Click);
+    add("RemoveInvalidUrls1", "Remove Invalid Urls", &TOrvaneTForm::RemoveInvalidUrls1Click);
+    RemoveUrlsTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
+    add("rimtodomain1", "Trim to Domain", &TOrvaneTForm::rimtodomain1Click);
+    RemoveUrlsTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
+    add("RemoveEmptyLines1", "Remove Empty Lines", &TOrvaneTForm::RemoveEmptyLines1Click);
+    HelpTspSkinMenuSpeedButton->setMenu(RemoveUrlsTspSkinPopupMenu);
+}
+
 void TOrvaneTForm::FormCreate()
 {
-    // Defaults are chosen through the menus, exactly as the user would.
+    // (Asking the window system not to ghost a busy window is a Windows matter; nothing to do
+    // here.) The defaults are chosen through the menus, exactly as the user would choose them.
     findChild<QAction *>(QStringLiteral("N10Threads2"))->trigger();
     findChild<QAction *>(QStringLiteral("imeOut30s1"))->trigger();
+    WebsiteTspSkinEditExit();
+    LinksTspSkinMemoExit();
+}
+
+void TOrvaneTForm::WebsiteTspSkinEditEnter()
+{
+    if (WebsiteTspSkinEdit->text() == QLatin1String(kLinksPlaceholder)) {
+        WebsiteTspSkinEdit->clear();
+    }
+}
+
+void TOrvaneTForm::WebsiteTspSkinEditExit()
+{
     if (WebsiteTspSkinEdit->text().isEmpty()) {
         WebsiteTspSkinEdit->setText(QLatin1String(kLinksPlaceholder));
     }
+}
+
+void TOrvaneTForm::LinksTspSkinMemoEnter()
+{
+    if (LinksTspSkinMemo->toPlainText() == QLatin1String(kPagesPlaceholder)) {
+        LinksTspSkinMemo->clear();
+    }
+}
+
+void TOrvaneTForm::LinksTspSkinMemoExit()
+{
     if (LinksTspSkinMemo->toPlainText().isEmpty()) {
         LinksTspSkinMemo->setPlainText(QLatin1String(kPagesPlaceholder));
     }
 }
 
+namespace {
+bool isCtrlA(int key, Qt::KeyboardModifiers shift)
+{
+    return key == Qt::Key_A && (shift & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+} // namespace
+
+bool TOrvaneTForm::WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (isCtrlA(key, shift)) {
+        WebsiteTspSkinEdit->selectAll();
+        return true;
+    }
+    return false;
+}
+
+bool TOrvaneTForm::LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (isCtrlA(key, shift)) {
+        LinksTspSkinMemo->selectAll();
+        return true;
+    }
+    return false;
+}
+
+void TOrvaneTForm::Show_in_Tray_IconTspSkinCheckRadioBoxClick()
+{
+    spSkinLabel2->setText(QStringLiteral("Your Website URL:"));
+    if (WebsiteTspSkinEdit->text() == QLatin1String(kContentPlaceholder)) {
+        WebsiteTspSkinEdit->setText(QLatin1String(kLinksPlaceholder));
+    }
+}
+
+void TOrvaneTForm::Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick()
+{
+    spSkinLabel2->setText(QStringLiteral("Your HTML Content:"));
+    if (WebsiteTspSkinEdit->text() == QLatin1String(kLinksPlaceholder)) {
+        WebsiteTspSkinEdit->setText(QLatin1String(kContentPlaceholder));
+    }
+}
+
+void TOrvaneTForm::runCleaning(CleaningOutcome (*command)(PageList &))
+{
+    const CleaningOutcome outcome = command(*m_pageList);
+    m_messages->information(outcome.message);
+}
+
+void TOrvaneTForm::RemoveDuplicateURLs1Click()
+{
+    runCleaning(removeDuplicateUrls);
+}
+
+void TOrvaneTForm::RemoveDuplicateDomains1Click()
+{
+    runCleaning(removeDuplicateDomains);
+}
+
+void TOrvaneTForm::RemoveInvalidUrls1Click()
+{
+    runCleaning(removeInvalidUrls);
+}
+
+void TOrvaneTForm::rimtodomain1Click()
+{
+    runCleaning(trimToDomain);
+}
+
+void TOrvaneTForm::RemoveEmptyLines1Click()
+{
+    runCleaning(removeEmptyLines);
+}
+
 bool TOrvaneTForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == DownloadsTspSkinListView && event->type() == QEvent::KeyPress) {
+    const QEvent::Type type = event->type();
+    if (watched == DownloadsTspSkinListView && type == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         DownloadsTspSkinListViewKeyDown(key->key(), key->modifiers());
     } else if (watched == DownloadsTspSkinListView->viewport() &&
-               event->type() == QEvent::MouseButtonDblClick) {
+               type == QEvent::MouseButtonDblClick) {
         DownloadsTspSkinListViewDblClick();
+        return true;
+    } else if (watched == WebsiteTspSkinEdit || watched == LinksTspSkinMemo) {
+        const bool isEdit = watched == WebsiteTspSkinEdit;
+        if (type == QEvent::FocusIn) {
+            isEdit ? WebsiteTspSkinEditEnter() : LinksTspSkinMemoEnter();
+        } else if (type == QEvent::FocusOut) {
+            isEdit ? WebsiteTspSkinEditExit() : LinksTspSkinMemoExit();
+        } else if (type == QEvent::KeyPress) {
+            // Ctrl+A selects the whole text; the key then goes on to the field as usual.
+            const auto *key = static_cast<QKeyEvent *>(event);
+            isEdit ? WebsiteTspSkinEditKeyDown(key->key(), key->modifiers())
+                   : LinksTspSkinMemoKeyDown(key->key(), key->modifiers());
+        }
+    } else if ((watched == spSkinLinkImage1 || watched == spSkinLinkLabel3 ||
+                watched == spSkinLinkLabel1) &&
+               type == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        m_opener->open(QLatin1String(kPublisherAddress));
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

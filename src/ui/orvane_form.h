@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/gui_bridge.h"
+#include "listtools/list_cleaning.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
@@ -19,11 +20,13 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
+class QToolButton;
 class QTreeView;
 class QWidget;
 
 namespace orvane {
 
+class Anchors;
 class GaugeWidget;
 class MemoPageList;
 class StatusPanel;
@@ -52,6 +55,23 @@ public:
     // Start-up: default settings and placeholders.
     void FormCreate();
 
+    // Input fields and the search mode.
+    void WebsiteTspSkinEditEnter();
+    void WebsiteTspSkinEditExit();
+    bool WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift);
+    void LinksTspSkinMemoEnter();
+    void LinksTspSkinMemoExit();
+    bool LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift);
+    void Show_in_Tray_IconTspSkinCheckRadioBoxClick();
+    void Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick();
+
+    // List cleaning ("Remove URLs").
+    void RemoveDuplicateURLs1Click();
+    void RemoveDuplicateDomains1Click();
+    void RemoveInvalidUrls1Click();
+    void rimtodomain1Click();
+    void RemoveEmptyLines1Click();
+
     // Run (button, dispatch tick).
     void spSkinSpeedButton1Click();
     void StartTTimerTimer();
@@ -77,6 +97,12 @@ public:
 
     // Controls.
     QLabel *spSkinLabel2 = nullptr;
+    QLabel *spSkinLabel1 = nullptr;
+    QLabel *spSkinLinkImage1 = nullptr;
+    QLabel *spSkinLinkLabel3 = nullptr;
+    QLabel *spSkinLinkLabel1 = nullptr;
+    QToolButton *HelpTspSkinMenuSpeedButton = nullptr;
+    QMenu *RemoveUrlsTspSkinPopupMenu = nullptr;
     QLineEdit *WebsiteTspSkinEdit = nullptr;
     QRadioButton *Show_in_Tray_IconTspSkinCheckRadioBox = nullptr;
     QRadioButton *Cauta_Dupa_HTMLTspSkinCheckRadioBox = nullptr;
@@ -110,6 +136,9 @@ private:
     void buildStatusBar();
     void buildMenus();
     void buildScheduler();
+    void buildRemoveUrlsMenu();
+    void buildPublisherLinks(QWidget *client);
+    void runCleaning(CleaningOutcome (*command)(PageList &));
     QMenu *buildSettingsMenu(const QString &name, const QList<std::pair<QString, QString>> &items,
                              void (TOrvaneTForm::*handler)(QAction *));
     std::vector<int> selectedRows() const;
@@ -137,6 +166,7 @@ private:
     // Forwards to whatever sink is current, so tests can swap it after construction.
     std::unique_ptr<MessageSink> m_messageForwarder;
     std::unique_ptr<RunScheduler> m_scheduler;
+    Anchors *m_anchors = nullptr;
 };
 
 inline constexpr char kPublisherAddress[] = "https://orvane.app";

@@ -12,7 +12,7 @@ StatusPanel::StatusPanel(const QString &objectName, int width, const QString &te
     setObjectName(objectName);
     setFixedSize(width, 21);
     setFrameShape(QFrame::StyledPanel);
-    setContentsMargins(4, 0, 4, 0);
+    setContentsMargins(3, 0, 2, 0);
 }
 
 void StatusPanel::mousePressEvent(QMouseEvent *event)

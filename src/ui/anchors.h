@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QObject>
+#include <QRect>
+#include <QSize>
+#include <vector>
+
+class QWidget;
+
+namespace orvane {
+
+// Keeps children at their designed place as their container is resized: a child follows the
+// edges it is anchored to (anchored left and right it stretches; right only, it moves).
+class Anchors : public QObject
+{
+    Q_OBJECT
+public:
+    enum Edge { Left = 1, Top = 2, Right = 4, Bottom = 8 };
+
+    // `container` has the designed size `designSize`; children are placed by place().
+    Anchors(QWidget *container, QSize designSize);
+
+    // Puts `child` at `designRect` (in the designed container) and keeps it anchored to `edges`.
+    void place(QWidget *child, QRect designRect, int edges = Left | Top);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Placed
+    {
+        QWidget *widget;
+        QRect designRect;
+        int edges;
+    };
+    void apply(const Placed &placed, QSize size) const;
+
+    QWidget *m_container;
+    QSize m_designSize;
+    std::vector<Placed> m_placed;
+};
+
+} // namespace orvane

@@ -3,6 +3,7 @@
 #include "support/named_cases.h"
 
 #include <QStringList>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -246,6 +247,23 @@ TEST(LinkFinderHardPages, GivenUpSearchEndsQuietlyWithTheResultSoFar)
     EXPECT_TRUE(outcome.found);
     EXPECT_EQ(outcome.link, u"https://site.example/1"_s);
     EXPECT_EQ(outcome.anchor, u"One"_s);
+}
+
+TEST(LinkFinderHardPages, ThousandsOfSearchesNearTheLimitEndWithinTheCpuBudget)
+{
+    // Each "<a" scans the rest of the page for " href" in vain before the bare address after it
+    // ends that search as a match: every search stays under the match limit, yet all of them
+    // together would keep the thread busy for a minute or more.
+    const QString page = u"<a href='https://site.example/1'>One</a>"_s +
+                         repeatedTo(u"<ahttp://q.r "_s, 13 * 10000) + QString(6'000'000, u'x');
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome outcome = findLink(page, u"site.example"_s);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(outcome.found);
+    EXPECT_EQ(outcome.link, u"https://site.example/1"_s);
+    EXPECT_EQ(outcome.anchor, u"One"_s);
+    // The budget is CPU time; the wall clock allows for a busy machine.
+    EXPECT_LT(elapsed, std::chrono::milliseconds(kSearchCpuBudgetMs) + std::chrono::seconds(15));
 }
 
 TEST(LinkFinderHardPages, LoneSurrogatesDoNotStopTheSearch)

@@ -3,8 +3,19 @@
 #include "engine/legacy_codepage.h"
 #include "engine/pcre_pattern.h"
 
+#include <ctime>
+
 namespace orvane {
 namespace {
+
+// CPU time used so far by the calling thread, in nanoseconds: other threads busy on the machine
+// do not count against a page.
+qint64 threadCpuNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
 
 // Case-sensitive, code unit for code unit; an empty target is never contained.
 bool containsTarget(QStringView text, const QString &target)
@@ -55,6 +66,7 @@ bool Find_Link(const QString &Page, const QString &Target, QString &Link, QStrin
         PcrePattern::Searcher searcher(pattern, Page);
         int examined = 0;
         qsizetype from = 0;
+        const qint64 budgetEnd = threadCpuNs() + qint64{kSearchCpuBudgetMs} * 1'000'000;
         // A search that finds nothing, or that the engine gives up, ends the loop.
         while (searcher.find(from)) {
             if (++examined > kMaxMatchesPerPage)
@@ -65,6 +77,8 @@ bool Find_Link(const QString &Page, const QString &Target, QString &Link, QStrin
                 // One bad match does not end the search.
             }
             from = searcher.matchEnd();
+            if (threadCpuNs() > budgetEnd)
+                break;
         }
     } catch (...) {
         // Compiling or searching failed: keep what was found so far.

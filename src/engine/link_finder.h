@@ -15,6 +15,11 @@ inline constexpr char16_t kTrimPattern[] = u"^[\\s\\t\\n]+|[\\s\\t\\n]+$";
 
 // At most this many matches of the link pattern are examined per page.
 inline constexpr int kMaxMatchesPerPage = 10000;
+// Each search is bounded by the engine's match limit, but a page can make every one of its
+// thousands of searches cost nearly that much (openings that each scan the rest of the page for
+// " href", with a bare address after each). Once a page has cost the searching thread this much
+// CPU time, its search ends with the result so far.
+inline constexpr int kSearchCpuBudgetMs = 3000;
 
 // Does Page refer to Target? In link mode the page's links are examined one by one; each link whose
 // address contains Target overwrites Link (its address) and, for an anchor element, Anchor (its

@@ -21,3 +21,23 @@ if(ORVANE_TSAN)
   target_compile_options(orvane_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
   target_link_options(orvane_options INTERFACE -fsanitize=thread)
 endif()
+
+# libFuzzer targets (fuzz/): the core is built with coverage instrumentation, AddressSanitizer and
+# UndefinedBehaviorSanitizer; only clang has libFuzzer. The window, the tests and the benchmarks are
+# left out of such a build.
+option(ORVANE_FUZZ "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
+if(ORVANE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "ORVANE_FUZZ needs clang (CC=clang CXX=clang++)")
+  endif()
+  if(ORVANE_ASAN OR ORVANE_TSAN)
+    message(FATAL_ERROR "ORVANE_FUZZ brings its own sanitizers: turn ORVANE_ASAN and ORVANE_TSAN off")
+  endif()
+  if(ORVANE_BUILD_TESTS OR ORVANE_BUILD_BENCH)
+    message(FATAL_ERROR
+      "ORVANE_FUZZ builds the core only: add -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF")
+  endif()
+  target_compile_options(orvane_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(orvane_options INTERFACE -fsanitize=address,undefined)
+endif()

@@ -1,5 +1,6 @@
 #include "engine/legacy_codepage.h"
 
+#include <QStringDecoder>
 #include <array>
 #include <atomic>
 #include <cstdlib>
@@ -76,6 +77,16 @@ QString widenFromWindows1252(const QByteArray &bytes)
     return text;
 }
 
+// UTF-8 to UTF-16 keeping a leading U+FEFF: it is a character of the text like any other, and
+// QString::fromUtf8 would take it for a byte order mark and drop it (so that a text starting with
+// it did not survive narrowing and widening).
+QString widenFromUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 // Bytes that `text` takes in UTF-8 (a lone surrogate is written as one replacement character).
 qsizetype utf8Length(const QString &text)
 {
@@ -135,7 +146,7 @@ QByteArray narrowToLegacy(const QString &text, CodePage codePage)
 
 QString widenFromLegacy(const QByteArray &bytes, CodePage codePage)
 {
-    return codePage == CodePage::Utf8 ? QString::fromUtf8(bytes) : widenFromWindows1252(bytes);
+    return codePage == CodePage::Utf8 ? widenFromUtf8(bytes) : widenFromWindows1252(bytes);
 }
 
 QString pageTextFromBytes(const QByteArray &page, CodePage codePage, qsizetype &legacySize)

@@ -1,0 +1,559 @@
+#pragma once
+
+// What the fuzz targets check, shared with tests/fuzz_regression_test.cpp so that every input the
+// fuzzers ever tripped over (and every seed) is checked again by the ordinary test suite. Each
+// check takes raw bytes, runs the routines on them and returns what went wrong, or nothing.
+
+#include "engine/check_worker.h"
+#include "engine/legacy_codepage.h"
+#include "engine/link_finder.h"
+#include "listtools/list_cleaning.h"
+#include "listtools/page_list.h"
+#include "listtools/url_splitter.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+
+namespace orvane::fuzz {
+
+// ---- helpers -------------------------------------------------------------------------------
+
+// The bytes as UTF-16 code units, two at a time in the machine's order (an odd last byte is
+// dropped). Unlike UTF-8 decoding this yields lone surrogates.
+inline QString utf16FromBytes(const std::uint8_t *data, std::size_t size)
+{
+    const qsizetype units = static_cast<qsizetype>(size / 2);
+    QString text(units, Qt::Uninitialized);
+    if (units > 0)
+        std::memcpy(text.data(), data, static_cast<std::size_t>(units) * 2);
+    return text;
+}
+
+inline QString utf8FromBytes(const std::uint8_t *data, std::size_t size)
+{
+    return QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+}
+
+inline QByteArray bytesOf(const std::uint8_t *data, std::size_t size)
+{
+    return QByteArray(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+}
+
+// A text for a message: printable ASCII as it is, everything else as \uXXXX, cut after 120 units.
+inline std::string show(QStringView text)
+{
+    std::string out = "\"";
+    const qsizetype shown = text.size() < 120 ? text.size() : 120;
+    for (qsizetype i = 0; i < shown; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c < 0x7F && c != u'\\' && c != u'"') {
+            out += static_cast<char>(c);
+        } else {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(c));
+            out += buffer;
+        }
+    }
+    out += shown < text.size() ? "\"... (" + std::to_string(text.size()) + " units)" : "\"";
+    return out;
+}
+
+inline std::string show(const QByteArray &bytes)
+{
+    std::string out = "\"";
+    const qsizetype shown = bytes.size() < 120 ? bytes.size() : 120;
+    for (qsizetype i = 0; i < shown; ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c >= 0x20 && c < 0x7F && c != '\\' && c != '"') {
+            out += static_cast<char>(c);
+        } else {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned>(c));
+            out += buffer;
+        }
+    }
+    out += shown < bytes.size() ? "\"... (" + std::to_string(bytes.size()) + " bytes)" : "\"";
+    return out;
+}
+
+template <typename Sequence> bool isSubsequence(const Sequence &part, const Sequence &whole)
+{
+    qsizetype at = 0;
+    for (qsizetype i = 0; i < part.size(); ++i) {
+        while (at < whole.size() && whole[at] != part[i])
+            ++at;
+        if (at == whole.size())
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+// Pins the process's legacy code page for a while and puts the previous one back.
+class CodePagePin
+{
+public:
+    explicit CodePagePin(CodePage codePage) : m_saved(legacyCodePage())
+    {
+        setLegacyCodePage(codePage);
+    }
+    ~CodePagePin() { setLegacyCodePage(m_saved); }
+    CodePagePin(const CodePagePin &) = delete;
+    CodePagePin &operator=(const CodePagePin &) = delete;
+
+private:
+    CodePage m_saved;
+};
+
+inline const char *nameOf(CodePage codePage)
+{
+    return codePage == CodePage::Utf8 ? "UTF-8" : "Windows-1252";
+}
+
+// ---- UrlSplitter ---------------------------------------------------------------------------
+
+inline std::string checkOneSplit(const QString &input)
+{
+    UrlSplitter splitter;
+    splitter.setURI(input);
+    const QString &uri = splitter.URI();
+    if (uri.size() != input.size())
+        return "URI " + show(uri) + " has another length than the input " + show(input);
+    for (qsizetype i = 0; i < input.size(); ++i) {
+        if (uri[i] != input[i] && !(input[i] == u'\\' && uri[i] == u'/')) {
+            return "URI " + show(uri) + " differs from the input " + show(input) + " at " +
+                   std::to_string(i) + " where the input has no backslash";
+        }
+    }
+    if (UrlSplitter::NormalizePath(input) != uri)
+        return "URI " + show(uri) + " is not NormalizePath of the input " + show(input);
+
+    struct Component
+    {
+        const char *name;
+        const QString &text;
+    };
+    for (const Component &component :
+         {Component{"Document", splitter.Document()}, Component{"Protocol", splitter.Protocol()},
+          Component{"Port", splitter.Port()}, Component{"Path", splitter.Path()},
+          Component{"Host", splitter.Host()}, Component{"Bookmark", splitter.Bookmark()},
+          Component{"Username", splitter.Username()}, Component{"Password", splitter.Password()},
+          Component{"Params", splitter.Params()}}) {
+        if (!uri.contains(component.text)) {
+            return std::string(component.name) + " " + show(component.text) +
+                   " is not in the URI " + show(uri);
+        }
+    }
+
+    // A reused instance must give the same parts as a fresh one.
+    UrlSplitter reused(QString::fromUtf16(u"x://user:pw@[::2]:1/p/d?q#b"));
+    reused.setURI(input);
+    if (reused.URI() != uri || reused.Protocol() != splitter.Protocol() ||
+        reused.Host() != splitter.Host() || reused.Port() != splitter.Port() ||
+        reused.Path() != splitter.Path() || reused.Document() != splitter.Document() ||
+        reused.Params() != splitter.Params() || reused.Bookmark() != splitter.Bookmark() ||
+        reused.Username() != splitter.Username() || reused.Password() != splitter.Password() ||
+        reused.IPVersion() != splitter.IPVersion()) {
+        return "a reused splitter keeps something of its last split for " + show(input);
+    }
+    return {};
+}
+
+inline std::string checkUrlSplitter(const std::uint8_t *data, std::size_t size)
+{
+    std::string error = checkOneSplit(utf8FromBytes(data, size));
+    if (error.empty())
+        error = checkOneSplit(utf16FromBytes(data, size));
+    return error;
+}
+
+// ---- Find_Link -----------------------------------------------------------------------------
+
+inline std::string checkOneFind(const QString &page, const QString &target)
+{
+    const QString unsetLink = QString::fromUtf16(u"\u0001link not set");
+    const QString unsetAnchor = QString::fromUtf16(u"\u0001anchor not set");
+    const std::string where = " (page " + show(page) + ", target " + show(target) + ")";
+
+    QString link = unsetLink;
+    QString anchor = unsetAnchor;
+    const bool inContent = Find_Link(page, target, link, anchor, true);
+    if (inContent != (!target.isEmpty() && page.contains(target)))
+        return "content mode answers " + std::to_string(inContent) + where;
+    if (link != unsetLink || anchor != unsetAnchor)
+        return "content mode wrote the link or the anchor" + where;
+
+    for (const CodePage codePage : {CodePage::Utf8, CodePage::Windows1252}) {
+        const CodePagePin pin(codePage);
+        const std::string mode = std::string(" in link mode (") + nameOf(codePage) + ")";
+        link = unsetLink;
+        anchor = unsetAnchor;
+        const bool found = Find_Link(page, target, link, anchor, false);
+        if (!found) {
+            if (link != unsetLink || anchor != unsetAnchor)
+                return "nothing found" + mode + " but the link or the anchor was written" + where;
+            continue;
+        }
+        if (target.isEmpty())
+            return "an empty target was found" + mode + where;
+        if (!link.contains(target))
+            return "the link " + show(link) + " found" + mode + " lacks the target" + where;
+        if (!page.contains(link))
+            return "the link " + show(link) + " found" + mode + " is not in the page" + where;
+        if (!inContent)
+            return "found" + mode + " but not in content mode" + where;
+    }
+    return {};
+}
+
+// The first byte is the target's length in bytes; the target follows, then the page.
+inline std::string checkLinkFinder(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return {};
+    std::size_t targetSize = data[0];
+    const std::uint8_t *rest = data + 1;
+    const std::size_t restSize = size - 1;
+    if (targetSize > restSize)
+        targetSize = restSize;
+    const std::uint8_t *page = rest + targetSize;
+    const std::size_t pageSize = restSize - targetSize;
+
+    std::string error =
+        checkOneFind(utf8FromBytes(page, pageSize), utf8FromBytes(rest, targetSize));
+    if (error.empty())
+        error = checkOneFind(utf16FromBytes(page, pageSize), utf16FromBytes(rest, targetSize));
+    return error;
+}
+
+// ---- Strip_Tags and Trim_Spaces ------------------------------------------------------------
+
+inline std::string checkOneStrip(const QString &input)
+{
+    QString result = QString::fromUtf16(u"left over from before");
+    Strip_Tags(input, result);
+    if (result.contains(u'<') || result.contains(u'>'))
+        return "Strip_Tags left a bracket: " + show(result) + " from " + show(input);
+    if (!isSubsequence(result, input))
+        return "Strip_Tags made " + show(result) + " that is not in " + show(input);
+    if (!input.contains(u'<')) {
+        QString expected = input;
+        expected.remove(u'>');
+        if (result != expected)
+            return "Strip_Tags made " + show(result) + " of tag-free " + show(input);
+    }
+    return {};
+}
+
+// Space, tab, LF, FF and CR: the white space Trim_Spaces removes.
+inline bool isTrimmedSpace(char16_t c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+// Line ends that are not white space: the pattern's "$" also matches just before one of them when
+// it ends the text, so white space right before such a last character goes too.
+inline bool isOtherLineEnd(char16_t c)
+{
+    return c == u'\v' || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+// What Trim_Spaces should make of a text, worked out by hand.
+inline QString trimmedByHand(const QString &text)
+{
+    qsizetype begin = 0;
+    while (begin < text.size() && isTrimmedSpace(text[begin].unicode()))
+        ++begin;
+    if (begin == text.size())
+        return {};
+    qsizetype end = text.size();
+    QString tail;
+    if (isOtherLineEnd(text[end - 1].unicode())) {
+        tail = text.right(1);
+        --end;
+    }
+    while (end > begin && isTrimmedSpace(text[end - 1].unicode()))
+        --end;
+    return text.mid(begin, end - begin) + tail;
+}
+
+inline std::string checkTrim(const QByteArray &input)
+{
+    for (const CodePage codePage : {CodePage::Utf8, CodePage::Windows1252}) {
+        const CodePagePin pin(codePage);
+        QByteArray result = QByteArrayLiteral("left over from before");
+        Trim_Spaces(input, result);
+        const QByteArray expected =
+            narrowToLegacy(trimmedByHand(widenFromLegacy(input, codePage)), codePage);
+        if (result != expected) {
+            return std::string("Trim_Spaces (") + nameOf(codePage) + ") made " + show(result) +
+                   " of " + show(input) + ", expected " + show(expected);
+        }
+        if (codePage == CodePage::Windows1252 && !isSubsequence(result, input))
+            return "Trim_Spaces (Windows-1252) made " + show(result) + " that is not in " +
+                   show(input);
+    }
+    return {};
+}
+
+inline std::string checkStripTrim(const std::uint8_t *data, std::size_t size)
+{
+    std::string error = checkOneStrip(utf8FromBytes(data, size));
+    if (error.empty())
+        error = checkOneStrip(utf16FromBytes(data, size));
+    if (error.empty())
+        error = checkTrim(bytesOf(data, size));
+    return error;
+}
+
+// ---- Clean_Status --------------------------------------------------------------------------
+
+inline bool isStatusCharacter(char16_t c)
+{
+    return c == u' ' || c == u'#' || (c >= u'/' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
+           (c >= u'a' && c <= u'z');
+}
+
+inline std::string checkOneStatus(const QString &input)
+{
+    const QString result = Clean_Status(input);
+    qsizetype allowed = 0;
+    for (const QChar c : input)
+        allowed += isStatusCharacter(c.unicode()) ? 1 : 0;
+    for (const QChar c : result) {
+        if (!isStatusCharacter(c.unicode()))
+            return "Clean_Status kept " + show(QStringView(&c, 1)) + " in " + show(result);
+    }
+    if (!isSubsequence(result, input))
+        return "Clean_Status made " + show(result) + " that is not in " + show(input);
+    if (result.size() != allowed)
+        return "Clean_Status dropped allowed characters: " + show(result) + " of " + show(input);
+    return {};
+}
+
+inline std::string checkCleanStatus(const std::uint8_t *data, std::size_t size)
+{
+    std::string error = checkOneStatus(utf8FromBytes(data, size));
+    if (error.empty())
+        error = checkOneStatus(utf16FromBytes(data, size));
+    return error;
+}
+
+// ---- code page conversions -----------------------------------------------------------------
+
+inline qsizetype surrogatePairs(const QString &text)
+{
+    qsizetype pairs = 0;
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return pairs;
+}
+
+inline std::string checkNarrowing(const QString &text)
+{
+    const QByteArray narrow = narrowToLegacy(text, CodePage::Windows1252);
+    if (narrow.size() != text.size() - surrogatePairs(text)) {
+        return "Windows-1252 narrowing of " + show(text) + " gave " +
+               std::to_string(narrow.size()) + " bytes";
+    }
+    for (qsizetype i = 0, at = 0; i < text.size(); ++i, ++at) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 && narrow[at] != static_cast<char>(c))
+            return "Windows-1252 narrowing changed ASCII in " + show(text);
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+    }
+    if (narrowToLegacy(text, CodePage::Utf8) != text.toUtf8())
+        return "UTF-8 narrowing of " + show(text) + " is not toUtf8()";
+    return {};
+}
+
+inline std::string checkCodePages(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes = bytesOf(data, size);
+    const QString decoded = QString::fromUtf8(bytes);
+
+    // Windows-1252: every byte widens to one unit and comes back.
+    const QString wide = widenFromLegacy(bytes, CodePage::Windows1252);
+    if (wide.size() != bytes.size())
+        return "Windows-1252 widening of " + show(bytes) + " changed the length";
+    const QString again =
+        widenFromLegacy(narrowToLegacy(wide, CodePage::Windows1252), CodePage::Windows1252);
+    if (again != wide)
+        return "Windows-1252 round trip of " + show(bytes) + " gave " + show(again);
+
+    // UTF-8: widening decodes like fromUtf8 but keeps a leading U+FEFF (fromUtf8 drops one byte
+    // order mark, so one is put in front for it), and a decoded text survives narrowing and
+    // widening.
+    QByteArray marked = QByteArrayLiteral("\xEF\xBB\xBF");
+    marked.append(bytes);
+    if (widenFromLegacy(bytes, CodePage::Utf8) != QString::fromUtf8(marked))
+        return "UTF-8 widening of " + show(bytes) + " is not fromUtf8()";
+    const QString back = widenFromLegacy(narrowToLegacy(decoded, CodePage::Utf8), CodePage::Utf8);
+    if (back != decoded)
+        return "UTF-8 round trip of " + show(decoded) + " gave " + show(back);
+
+    for (const QString &text : {decoded, utf16FromBytes(data, size)}) {
+        const std::string error = checkNarrowing(text);
+        if (!error.empty())
+            return error;
+    }
+
+    for (const CodePage codePage : {CodePage::Utf8, CodePage::Windows1252}) {
+        qsizetype legacySize = -1;
+        const QString page = pageTextFromBytes(bytes, codePage, legacySize);
+        const QByteArray legacy = narrowToLegacy(decoded, codePage);
+        if (legacySize != legacy.size()) {
+            return std::string("pageTextFromBytes (") + nameOf(codePage) + ") measured " +
+                   std::to_string(legacySize) + " bytes instead of " +
+                   std::to_string(legacy.size()) + " for " + show(bytes);
+        }
+        if (page != widenFromLegacy(legacy, codePage)) {
+            return std::string("pageTextFromBytes (") + nameOf(codePage) + ") made " + show(page) +
+                   " of " + show(bytes);
+        }
+    }
+    return {};
+}
+
+// ---- list cleaning -------------------------------------------------------------------------
+
+// The line-by-line passes are quadratic: longer inputs are not checked.
+inline constexpr std::size_t kMaxListBytes = 12 * 1024;
+inline constexpr int kMaxListLines = 256;
+
+inline bool hasHost(const QString &line)
+{
+    const QString address = trimmedText(line);
+    if (address.isEmpty())
+        return false;
+    UrlSplitter splitter(address);
+    return !splitter.Host().isEmpty();
+}
+
+inline std::string checkListCleaning(const std::uint8_t *data, std::size_t size)
+{
+    if (size > kMaxListBytes)
+        return {};
+    const QString text = utf8FromBytes(data, size);
+    const TextLines original(text);
+    const int before = original.lineCount();
+    if (before > kMaxListLines)
+        return {};
+    const QStringList originalLines = original.lines();
+
+    using Command = CleaningOutcome (*)(PageList &);
+    using Pass = void (*)(PageList &);
+    struct Pair
+    {
+        const char *name;
+        Command fast;
+        Pass lineByLine;
+    };
+    for (const Pair &pair :
+         {Pair{"duplicate URLs", removeDuplicateUrls, removeDuplicateUrlsLineByLine},
+          Pair{"duplicate domains", removeDuplicateDomains, removeDuplicateDomainsLineByLine}}) {
+        TextLines quick = original;
+        TextLines slow = original;
+        const CleaningOutcome outcome = pair.fast(quick);
+        pair.lineByLine(slow);
+        if (quick.text() != slow.text()) {
+            return std::string("removing ") + pair.name + " left " + show(quick.text()) +
+                   ", line by line " + show(slow.text()) + ", of " + show(text);
+        }
+        if (outcome.removed != before - slow.lineCount())
+            return std::string("removing ") + pair.name + " miscounted in " + show(text);
+        if (!isSubsequence(quick.lines(), originalLines))
+            return std::string("removing ") + pair.name + " changed lines of " + show(text);
+    }
+
+    {
+        TextLines list = original;
+        const CleaningOutcome outcome = removeInvalidUrls(list);
+        if (outcome.removed != before - list.lineCount())
+            return "removing invalid URLs miscounted in " + show(text);
+        if (!isSubsequence(list.lines(), originalLines))
+            return "removing invalid URLs changed lines of " + show(text);
+        for (int i = 0; i < list.lineCount(); ++i) {
+            const QString line = list.line(i);
+            if (!trimmedText(line).isEmpty() && !hasHost(line))
+                return "removing invalid URLs kept " + show(line) + " of " + show(text);
+        }
+    }
+
+    {
+        TextLines list = original;
+        const CleaningOutcome outcome = removeEmptyLines(list);
+        QStringList expected;
+        for (int i = 0; i < before; ++i) {
+            if (!trimmedText(original.line(i)).isEmpty())
+                expected << originalLines.at(i);
+        }
+        if (list.lines() != expected)
+            return "removing empty lines left " + show(list.text()) + " of " + show(text);
+        if (outcome.removed != before - list.lineCount())
+            return "removing empty lines miscounted in " + show(text);
+    }
+
+    {
+        TextLines list = original;
+        const CleaningOutcome outcome = trimToDomain(list);
+        if (outcome.removed != 0 || list.lineCount() != before)
+            return "trimming to the domain removed lines of " + show(text);
+        const QStringList lines = list.lines();
+        for (int i = 0; i < before; ++i) {
+            const QString address = trimmedText(original.line(i));
+            QString expected = originalLines.at(i);
+            if (!address.isEmpty()) {
+                const UrlSplitter splitter(address);
+                if (!splitter.Host().isEmpty())
+                    expected = splitter.Protocol() + u"://" + splitter.Host();
+            }
+            if (lines.at(i) != expected) {
+                return "trimming to the domain made " + show(lines.at(i)) + " instead of " +
+                       show(expected) + " in " + show(text);
+            }
+        }
+    }
+    return {};
+}
+
+// ---- the list of checks --------------------------------------------------------------------
+
+using CheckFunction = std::string (*)(const std::uint8_t *, std::size_t);
+
+struct Check
+{
+    const char *name; // of the fuzz target and of its corpus folder
+    CheckFunction run;
+};
+
+inline constexpr Check kChecks[] = {
+    {"url_splitter", checkUrlSplitter},  {"link_finder", checkLinkFinder},
+    {"strip_trim", checkStripTrim},      {"clean_status", checkCleanStatus},
+    {"legacy_codepage", checkCodePages}, {"list_cleaning", checkListCleaning},
+};
+
+// For the fuzz targets: a failed check is a crash, with the reason on stderr.
+inline void abortOnFailure(const std::string &error)
+{
+    if (error.empty())
+        return;
+    std::fprintf(stderr, "check failed: %s\n", error.c_str());
+    std::abort();
+}
+
+} // namespace orvane::fuzz

@@ -10,11 +10,17 @@
 #include <string>
 #include <unordered_set>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace orvane {
 
 namespace {
 
 std::once_flag g_initOnce;
+// Blocks of this size and more are mapped on their own rather than taken from an arena.
+constexpr int kLargeBlockBytes = 1024 * 1024;
 std::atomic<bool> g_aborted{false};
 
 // Multi handles of the fetches running now, so that an abort can wake each one up.
@@ -219,7 +225,17 @@ QList<QByteArray> requestHeaderLines()
 
 void initializeFetcher()
 {
-    std::call_once(g_initOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(g_initOnce, [] {
+#if defined(__GLIBC__)
+        // Pages of up to 16 MiB, and their decoded text of twice that, are built on the workers'
+        // threads. Once glibc has freed one such mapped block it raises its mapping threshold to
+        // match, and later ones are cut from the per-thread arenas, which keep them after the run:
+        // tens of MiB per arena that never go back. A fixed threshold keeps every large block in a
+        // mapping of its own, returned when it is freed.
+        mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
+#endif
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
 }
 
 void abortAllDownloads()

@@ -31,7 +31,8 @@ inline constexpr qsizetype kMaxPageBytes = qsizetype{16} * 1024 * 1024;
 // The five request header lines, in order, as they go out.
 QList<QByteArray> requestHeaderLines();
 
-// Once per process, before any fetch (curl_global_init is not thread-safe).
+// Once per process, before any fetch (curl_global_init is not thread-safe). Also has large
+// memory blocks mapped on their own, so that the memory of big pages is given back once freed.
 void initializeFetcher();
 
 // Makes every running fetch end at once and every later one fail: used when the program closes.

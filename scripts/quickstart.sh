@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One command from a fresh Debian 12 machine to a running program or a finished test run:
 #   scripts/quickstart.sh run    install what is missing, build, start Orvane
-#   scripts/quickstart.sh test   install what is missing, build, run every test
+#   scripts/quickstart.sh test   install what is missing, build, run every test: the suite, then
+#                                the suite under the sanitizers and a short run of every fuzzer
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +14,7 @@ esac
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
           libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl appstream
-          desktop-file-utils)
+          desktop-file-utils clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -36,3 +37,5 @@ if [ "$mode" = run ]; then
   exec build/src/orvane
 fi
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+scripts/sanitizer-tests.sh
+scripts/fuzz.sh 20

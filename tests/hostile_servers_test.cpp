@@ -141,7 +141,6 @@ protected:
                 return !form.scheduler().isRunning() && no_threads.load() == 0;
             },
             bound);
-        runMs = clock.elapsed();
         ASSERT_TRUE(ended) << "the run did not end within " << bound.count() << " ms";
         watch();
         // A second completion message would come with a later tick.
@@ -179,7 +178,6 @@ protected:
     TestHttpServer server;
     std::map<QString, bool> expectedOrdinary;
     std::map<int, FinalRow> rows;
-    qint64 runMs = 0;
 };
 
 // A page that trickles one byte a second, one that never answers and one that never connects:

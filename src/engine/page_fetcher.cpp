@@ -21,6 +21,7 @@ namespace {
 std::once_flag g_initOnce;
 // Blocks of this size and more are mapped on their own rather than taken from an arena.
 constexpr int kLargeBlockBytes = 1024 * 1024;
+constexpr int kAllocatorPools = 2;
 std::atomic<bool> g_aborted{false};
 
 // Multi handles of the fetches running now, so that an abort can wake each one up.
@@ -233,6 +234,9 @@ void initializeFetcher()
         // tens of MiB per arena that never go back. A fixed threshold keeps every large block in a
         // mapping of its own, returned when it is freed.
         mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
+        // Hundreds of workers would otherwise spread small blocks over one pool per core and
+        // more, each keeping its own free memory after a run.
+        mallopt(M_ARENA_MAX, kAllocatorPools);
 #endif
         curl_global_init(CURL_GLOBAL_DEFAULT);
     });

@@ -1,5 +1,7 @@
 #include "run/results_model.h"
 
+#include "engine/memory.h"
+
 #include <algorithm>
 
 namespace orvane {
@@ -87,8 +89,9 @@ void ResultsModel::clear()
         return;
     }
     beginResetModel();
-    m_rows.clear();
+    std::vector<ResultRow>().swap(m_rows); // a long list's capacity goes too
     endResetModel();
+    releaseFreeMemory();
 }
 
 int ResultsModel::indexOfId(quint64 id) const

@@ -8,6 +8,7 @@
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
+#include "support/process_memory.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
 
@@ -36,23 +37,12 @@ using namespace orvane;
 
 namespace {
 
+using orvane::test::resetPeakMemory;
+using orvane::test::statusKb;
+
 constexpr int kPages = 2000;
 constexpr int kAnswerMs = 50;
 constexpr int kRunLimitMs = 600000;
-
-// "VmHWM" or "VmRSS" of this process, in kB (-1 if unreadable).
-long statusKb(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0) {
-            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-        }
-    }
-    return -1;
-}
 
 // The first field of /proc/loadavg: other work on the machine skews every figure here.
 std::string loadAverage()
@@ -61,15 +51,6 @@ std::string loadAverage()
     std::string first;
     file >> first;
     return first;
-}
-
-// Starts the peak again from the current RSS, so each run reports its own peak.
-bool resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
 }
 
 // The message box, without the box: records the texts and says when the run ended.

@@ -10,6 +10,7 @@
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
+#include "support/process_memory.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
 
@@ -40,32 +41,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using orvane::test::resetPeakMemory;
+using orvane::test::statusKb;
+
 constexpr int kDefaultPages = 10000;
 constexpr int kRunLimitMs = 20 * 60 * 1000;
 constexpr int kSlowAnswerMs = 1000;
-
-// "VmHWM" or "VmRSS" of this process, in kB (-1 if unreadable).
-long statusKb(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0) {
-            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-        }
-    }
-    return -1;
-}
-
-// Starts the peak again from the current RSS.
-bool resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
-}
 
 std::string loadAverage()
 {

@@ -4,6 +4,7 @@
 #include "engine/link_finder.h"
 #include "engine/page_fetcher.h"
 #include "engine/run_counters.h"
+#include "support/process_memory.h"
 #include "support/qt_print.h"
 #include "support/test_certificates.h"
 #include "support/test_http_server.h"
@@ -25,6 +26,9 @@
 
 namespace orvane {
 namespace {
+
+using orvane::test::resetPeakMemory;
+using orvane::test::statusKb;
 
 using namespace std::chrono_literals;
 using test::HttpConnection;
@@ -50,29 +54,6 @@ QByteArray repeated(const QByteArray &unit, int times)
         bytes += unit;
     }
     return bytes;
-}
-
-// "VmRSS" or "VmHWM" of this process in kB (-1 if unreadable).
-long statusKb(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string prefix = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0) {
-            return std::strtol(line.c_str() + prefix.size(), nullptr, 10);
-        }
-    }
-    return -1;
-}
-
-// Starts VmHWM again from the current RSS.
-bool resetPeakMemory()
-{
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.flush();
-    return clear.good();
 }
 
 constexpr bool kSanitized =

@@ -15,19 +15,7 @@ esac
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
           libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl appstream
           desktop-file-utils clang libclang-rt-14-dev)
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
-  fi
-done
-if ((${#missing[@]})); then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-packages.sh "${packages[@]}"
 
 jobs=$(nproc)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo

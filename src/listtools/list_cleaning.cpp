@@ -41,54 +41,48 @@ QString hostKey(const QString &host)
 
 } // namespace
 
+// Marks every line whose key (empty: the line takes no part) was seen on an earlier line.
+PageListEdits deleteRepeatedKeys(PageList &lines,
+                                 const std::function<QString(const QString &)> &keyOf)
+{
+    const int count = lines.lineCount();
+    PageListEdits edits;
+    edits.deleted.resize(count);
+    QSet<QString> seen;
+    seen.reserve(count);
+    for (int index = 0; index < count; ++index) {
+        const QString address = trimmedText(lines.line(index));
+        if (address.isEmpty()) {
+            continue;
+        }
+        const QString key = keyOf(address);
+        if (key.isEmpty()) {
+            continue;
+        }
+        if (seen.contains(key)) {
+            edits.deleted[index] = true;
+        } else {
+            seen.insert(key);
+        }
+    }
+    return edits;
+}
+
 CleaningOutcome removeDuplicateUrls(PageList &list)
 {
     return runCommand(list, kUrlsRemoved, [](PageList &lines) {
-        const int count = lines.lineCount();
-        PageListEdits edits;
-        edits.deleted.resize(count);
-        QSet<QString> seen;
-        seen.reserve(count);
-        for (int index = 0; index < count; ++index) {
-            const QString key = trimmedText(lines.line(index));
-            if (key.isEmpty()) {
-                continue;
-            }
-            if (seen.contains(key)) {
-                edits.deleted[index] = true;
-            } else {
-                seen.insert(key);
-            }
-        }
-        return edits;
+        return deleteRepeatedKeys(lines, [](const QString &address) { return address; });
     });
 }
 
 CleaningOutcome removeDuplicateDomains(PageList &list)
 {
     return runCommand(list, kUrlsRemoved, [](PageList &lines) {
-        const int count = lines.lineCount();
-        PageListEdits edits;
-        edits.deleted.resize(count);
         UrlSplitter splitter;
-        QSet<QString> seenHosts;
-        for (int index = 0; index < count; ++index) {
-            const QString address = trimmedText(lines.line(index));
-            if (address.isEmpty()) {
-                continue;
-            }
+        return deleteRepeatedKeys(lines, [&splitter](const QString &address) {
             splitter.setURI(address);
-            if (splitter.Host().isEmpty()) {
-                continue;
-            }
-            const QString key = hostKey(splitter.Host());
-            if (seenHosts.contains(key)) {
-                edits.deleted[index] = true;
-            } else {
-                seenHosts.insert(key);
-            }
-        }
-        return edits;
+            return splitter.Host().isEmpty() ? QString() : hostKey(splitter.Host());
+        });
     });
 }
 

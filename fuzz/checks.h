@@ -362,6 +362,66 @@ inline qsizetype surrogatePairs(const QString &text)
     return pairs;
 }
 
+// UTF-8 decoded slowly, straight from the table of well-formed byte sequences, to hold the real
+// decoder to. At each byte, the longest run that begins some well-formed sequence is either all of
+// it (one character) or a maximal subpart of an ill-formed sequence (one U+FFFD); a byte that
+// begins none is one U+FFFD too. A leading U+FEFF is kept.
+inline QString utf8ByTheTable(const QByteArray &bytes)
+{
+    struct Form
+    {
+        int length;
+        unsigned char low[4];
+        unsigned char high[4];
+    };
+    static constexpr Form kForms[] = {
+        {1, {0x00}, {0x7F}},
+        {2, {0xC2, 0x80}, {0xDF, 0xBF}},
+        {3, {0xE0, 0xA0, 0x80}, {0xE0, 0xBF, 0xBF}},
+        {3, {0xE1, 0x80, 0x80}, {0xEC, 0xBF, 0xBF}},
+        {3, {0xED, 0x80, 0x80}, {0xED, 0x9F, 0xBF}},
+        {3, {0xEE, 0x80, 0x80}, {0xEF, 0xBF, 0xBF}},
+        {4, {0xF0, 0x90, 0x80, 0x80}, {0xF0, 0xBF, 0xBF, 0xBF}},
+        {4, {0xF1, 0x80, 0x80, 0x80}, {0xF3, 0xBF, 0xBF, 0xBF}},
+        {4, {0xF4, 0x80, 0x80, 0x80}, {0xF4, 0x8F, 0xBF, 0xBF}},
+    };
+    QString text;
+    qsizetype at = 0;
+    while (at < bytes.size()) {
+        qsizetype taken = 1;
+        char32_t code = 0xFFFD;
+        for (const Form &form : kForms) {
+            int matched = 0;
+            while (matched < form.length && at + matched < bytes.size()) {
+                const auto byte = static_cast<unsigned char>(bytes[at + matched]);
+                if (byte < form.low[matched] || byte > form.high[matched])
+                    break;
+                ++matched;
+            }
+            if (matched == 0)
+                continue;
+            taken = matched;
+            if (matched == form.length) {
+                // The lead byte keeps 7, 5, 4 or 3 bits, each following byte 6.
+                const unsigned leadBits = form.length == 1 ? 0x7FU : 0xFFU >> (form.length + 1);
+                code = static_cast<unsigned char>(bytes[at]) & leadBits;
+                for (int k = 1; k < form.length; ++k)
+                    code = (code << 6) | (static_cast<unsigned char>(bytes[at + k]) & 0x3FU);
+            }
+            break;
+        }
+        // Not QString::fromUcs4: that would drop a leading U+FEFF.
+        if (code < 0x10000) {
+            text += QChar(static_cast<char16_t>(code));
+        } else {
+            text += QChar(QChar::highSurrogate(code));
+            text += QChar(QChar::lowSurrogate(code));
+        }
+        at += taken;
+    }
+    return text;
+}
+
 inline std::string checkNarrowing(const QString &text)
 {
     const QByteArray narrow = narrowToLegacy(text, CodePage::Windows1252);
@@ -384,7 +444,7 @@ inline std::string checkNarrowing(const QString &text)
 inline std::string checkCodePages(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray bytes = bytesOf(data, size);
-    const QString decoded = QString::fromUtf8(bytes);
+    const QString decoded = utf8ByTheTable(bytes);
 
     // Windows-1252: every byte widens to one unit and comes back.
     const QString wide = widenFromLegacy(bytes, CodePage::Windows1252);
@@ -395,13 +455,12 @@ inline std::string checkCodePages(const std::uint8_t *data, std::size_t size)
     if (again != wide)
         return "Windows-1252 round trip of " + show(bytes) + " gave " + show(again);
 
-    // UTF-8: widening decodes like fromUtf8 but keeps a leading U+FEFF (fromUtf8 drops one byte
-    // order mark, so one is put in front for it), and a decoded text survives narrowing and
+    // UTF-8: widening decodes as the table says, and a decoded text survives narrowing and
     // widening.
-    QByteArray marked = QByteArrayLiteral("\xEF\xBB\xBF");
-    marked.append(bytes);
-    if (widenFromLegacy(bytes, CodePage::Utf8) != QString::fromUtf8(marked))
-        return "UTF-8 widening of " + show(bytes) + " is not fromUtf8()";
+    const QString widened = widenFromLegacy(bytes, CodePage::Utf8);
+    if (widened != decoded)
+        return "UTF-8 widening of " + show(bytes) + " gave " + show(widened) + " instead of " +
+               show(decoded);
     const QString back = widenFromLegacy(narrowToLegacy(decoded, CodePage::Utf8), CodePage::Utf8);
     if (back != decoded)
         return "UTF-8 round trip of " + show(decoded) + " gave " + show(back);

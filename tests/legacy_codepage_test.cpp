@@ -3,13 +3,19 @@
 #include <QRandomGenerator>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+#include <string_view>
 
 namespace orvane {
 namespace {
 
-QString utf16(const char16_t *text)
+using namespace std::string_view_literals;
+
+// Not QString::fromUtf16: that would drop a leading U+FEFF.
+QString utf16(std::u16string_view text)
 {
-    return QString::fromUtf16(text);
+    return QStringView(text.data(), static_cast<qsizetype>(text.size())).toString();
 }
 
 TEST(Windows1252, WideningMapsEveryByteAsTheCodePageDoes)
@@ -121,20 +127,142 @@ TEST(PageText, SizeCountsTheNarrowedBytes)
     EXPECT_EQ(size, 0);
 }
 
-TEST(PageText, MalformedBytesBecomeReplacementCharacters)
+struct DecodeCase
 {
-    const QByteArray page("a\xff"
-                          "b\xe2\x82"
-                          "c",
-                          6); // a stray byte and a cut sequence
+    const char *name;
+    std::string_view page;
+    std::u16string_view utf8Text; // under CodePage::Utf8
+    qsizetype utf8Size;           // the text in UTF-8
+    std::u16string_view ansiText; // under CodePage::Windows1252
+};
+
+void PrintTo(const DecodeCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
+class PageDecoding : public ::testing::TestWithParam<DecodeCase>
+{};
+
+TEST_P(PageDecoding, GivesTheTextAndSizeBrowsersWould)
+{
+    const DecodeCase &c = GetParam();
+    const QByteArray page(c.page.data(), static_cast<qsizetype>(c.page.size()));
     qsizetype size = -1;
-    const QString utf8 = pageTextFromBytes(page, CodePage::Utf8, size);
-    // Each byte of the cut sequence is replaced on its own.
-    EXPECT_EQ(utf8, QString::fromUtf16(u"a\ufffdb\ufffd\ufffdc"));
-    EXPECT_EQ(size, utf8.toUtf8().size());
+    EXPECT_EQ(pageTextFromBytes(page, CodePage::Utf8, size), utf16(c.utf8Text));
+    EXPECT_EQ(size, c.utf8Size);
     const QString ansi = pageTextFromBytes(page, CodePage::Windows1252, size);
-    EXPECT_EQ(ansi, QStringLiteral("a?b??c"));
-    EXPECT_EQ(size, 6);
+    EXPECT_EQ(ansi, utf16(c.ansiText));
+    EXPECT_EQ(size, ansi.size()); // one byte per character in Windows-1252
+    // Anchor texts are widened with the same decoding.
+    EXPECT_EQ(widenFromLegacy(page, CodePage::Utf8), utf16(c.utf8Text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PageDecoding,
+    ::testing::Values(
+        // A leading U+FEFF is page text, not a mark to drop.
+        DecodeCase{"BomKept",
+                   "\xEF\xBB\xBF"
+                   "ab"sv,
+                   u"\uFEFFab", 5, u"?ab"},
+        DecodeCase{"TwoBoms", "\xEF\xBB\xBF\xEF\xBB\xBF"sv, u"\uFEFF\uFEFF", 6, u"??"},
+        DecodeCase{"BomInside", "a\xEF\xBB\xBF"sv, u"a\uFEFF", 4, u"a?"},
+        // One U+FFFD per maximal subpart of an ill-formed sequence.
+        DecodeCase{"CutThreeByteAtEnd", "\xE2\x80"sv, u"\uFFFD", 3, u"?"},
+        DecodeCase{"CutThreeByteBeforeAscii",
+                   "\xE2\x80"
+                   "A"sv,
+                   u"\uFFFDA", 4, u"?A"},
+        DecodeCase{"CutFourByteBeforeAscii",
+                   "\xF0\x9F\x98"
+                   "x"sv,
+                   u"\uFFFDx", 4, u"?x"},
+        DecodeCase{"CutBeforeAnotherCharacter", "\xE2\x82\xE2\x82\xAC"sv, u"\uFFFD\u20AC", 6,
+                   u"?\u20AC"},
+        DecodeCase{"CutTwiceInARow", "\xF1\x80\x80\xE1\x80"sv, u"\uFFFD\uFFFD", 6, u"??"},
+        DecodeCase{"CutAfterAsciiBlocks",
+                   "0123456789abcdefghij\xE2\x80"
+                   "0123456789abcdefghij"sv,
+                   u"0123456789abcdefghij\uFFFD0123456789abcdefghij", 43,
+                   u"0123456789abcdefghij?0123456789abcdefghij"},
+        DecodeCase{"NeverALead", "\xC0\x80"sv, u"\uFFFD\uFFFD", 6, u"??"},
+        DecodeCase{"Overlong", "\xE0\x80\x80"sv, u"\uFFFD\uFFFD\uFFFD", 9, u"???"},
+        DecodeCase{"EncodedSurrogate", "\xED\xA0\x80"sv, u"\uFFFD\uFFFD\uFFFD", 9, u"???"},
+        DecodeCase{"AboveLastCodePoint", "\xF4\x90\x80\x80"sv, u"\uFFFD\uFFFD\uFFFD\uFFFD", 12,
+                   u"????"},
+        DecodeCase{"FiveByteForm", "\xF8\x88\x80\x80\x80"sv, u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", 15,
+                   u"?????"},
+        DecodeCase{"LoneContinuation", "\x80"sv, u"\uFFFD", 3, u"?"},
+        DecodeCase{"InvalidByte", "\xFF"sv, u"\uFFFD", 3, u"?"},
+        DecodeCase{"NulIsText", "a\0b"sv, u"a\0b"sv, 3, u"a\0b"sv},
+        // Well-formed, at the edges of each form.
+        DecodeCase{"FourByte", "\xF0\x9F\x98\x80"sv, u"\U0001F600", 4, u"?"},
+        DecodeCase{"EdgesOfTheForms",
+                   "\xC2\x80\xDF\xBF\xE0\xA0\x80\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF"
+                   "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"sv,
+                   u"\u0080\u07FF\u0800\uD7FF\uE000\uFFFF\U00010000\U0010FFFF", 24, u"????????"},
+        DecodeCase{"Mixed", "<p>caf\xC3\xA9 \xE2\x82\xAC\xF0\x9F\x98\x80\xE2\x82</p>\xFF"sv,
+                   u"<p>caf\u00E9 \u20AC\U0001F600\uFFFD</p>\uFFFD", 26,
+                   u"<p>caf\u00E9 \u20AC?"
+                   u"?</p>?"},
+        DecodeCase{"Empty", ""sv, u"", 0, u""}),
+    [](const ::testing::TestParamInfo<DecodeCase> &testCase) {
+        return std::string(testCase.param.name);
+    });
+
+// Whatever character a cut sequence would have been, and wherever it is cut, it is one U+FFFD.
+TEST(PageText, CutCharacterIsOneReplacementCharacter)
+{
+    for (const char32_t code :
+         {U'\u00E9', U'\u0800', U'\u20AC', U'\uFFFF', U'\U0001F600', U'\U0010FFFF'}) {
+        const QByteArray whole = QString::fromUcs4(&code, 1).toUtf8();
+        for (qsizetype cut = 1; cut < whole.size(); ++cut) {
+            for (const QByteArray &after : {QByteArray(), QByteArray("z"), whole}) {
+                const QByteArray page = whole.first(cut) + after;
+                const QString expected = QChar(0xFFFD) + QString::fromUtf8(after);
+                qsizetype size = -1;
+                EXPECT_EQ(pageTextFromBytes(page, CodePage::Utf8, size), expected)
+                    << page.toHex().constData();
+                EXPECT_EQ(size, expected.toUtf8().size()) << page.toHex().constData();
+            }
+        }
+    }
+}
+
+// Well-formed pages decode exactly as Qt encoded them, whatever mix of forms and runs of ASCII.
+TEST(PageText, WellFormedPagesComeBackWhole)
+{
+    QRandomGenerator random(99);
+    for (int round = 0; round < 200; ++round) {
+        std::u32string codes;
+        const int length = static_cast<int>(random.bounded(120));
+        for (int i = 0; i < length; ++i) {
+            switch (random.bounded(5)) {
+            case 0:
+                codes += static_cast<char32_t>(random.bounded(0x80, 0x800));
+                break;
+            case 1:
+                codes += static_cast<char32_t>(random.bounded(0x800, 0xD800));
+                break;
+            case 2:
+                codes += static_cast<char32_t>(random.bounded(0xE000, 0x10000));
+                break;
+            case 3:
+                codes += static_cast<char32_t>(random.bounded(0x10000, 0x110000));
+                break;
+            default: // a run of ASCII, sometimes long enough for whole blocks
+                for (int run = static_cast<int>(random.bounded(40)); run > 0; --run) {
+                    codes += static_cast<char32_t>(random.bounded(0x80));
+                }
+            }
+        }
+        const QString text = QString::fromUcs4(codes.data(), static_cast<qsizetype>(codes.size()));
+        const QByteArray page = text.toUtf8();
+        qsizetype size = -1;
+        ASSERT_EQ(pageTextFromBytes(page, CodePage::Utf8, size), text) << page.toHex().constData();
+        ASSERT_EQ(size, page.size());
+    }
 }
 
 // Whatever the bytes, the shortcut for UTF-8 must agree with narrowing and widening step by step.
@@ -152,7 +280,8 @@ TEST(PageText, AgreesWithStepByStepConversionOnRandomBytes)
             page.prepend("\xef\xbb\xbf"); // a byte order mark is page text too
         }
         for (const CodePage codePage : {CodePage::Utf8, CodePage::Windows1252}) {
-            const QByteArray legacy = narrowToLegacy(QString::fromUtf8(page), codePage);
+            const QByteArray legacy =
+                narrowToLegacy(widenFromLegacy(page, CodePage::Utf8), codePage);
             qsizetype size = -1;
             const QString text = pageTextFromBytes(page, codePage, size);
             ASSERT_EQ(size, legacy.size()) << page.toHex().constData();

@@ -1,11 +1,16 @@
 #include "engine/legacy_codepage.h"
 
-#include <QStringDecoder>
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <langinfo.h>
 #include <locale.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace orvane {
 
@@ -51,19 +56,20 @@ const std::array<unsigned char, 0x10000> &windows1252FromUnicode()
 QByteArray narrowToWindows1252(const QString &text)
 {
     const auto &table = windows1252FromUnicode();
-    QByteArray bytes;
-    bytes.reserve(text.size());
     const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
     const qsizetype size = text.size();
+    QByteArray bytes(size, Qt::Uninitialized);
+    char *out = bytes.data();
     for (qsizetype i = 0; i < size; ++i) {
         const char16_t unit = units[i];
         if (QChar::isHighSurrogate(unit) && i + 1 < size && QChar::isLowSurrogate(units[i + 1])) {
             ++i; // one character outside the BMP: one substitute
-            bytes.append('?');
+            *out++ = '?';
             continue;
         }
-        bytes.append(static_cast<char>(table[unit]));
+        *out++ = static_cast<char>(table[unit]);
     }
+    bytes.resize(out - bytes.constData());
     return bytes;
 }
 
@@ -77,36 +83,126 @@ QString widenFromWindows1252(const QByteArray &bytes)
     return text;
 }
 
-// UTF-8 to UTF-16 keeping a leading U+FEFF: it is a character of the text like any other, and
-// QString::fromUtf8 would take it for a byte order mark and drop it (so that a text starting with
-// it did not survive narrowing and widening).
-QString widenFromUtf8(const QByteArray &bytes)
+// Pages are mostly ASCII: widens the ASCII at in[i...] sixteen bytes at a time, for as many whole
+// blocks as have no byte with its high bit set.
+void widenAsciiBlocks(const unsigned char *in, qsizetype size, qsizetype &i, char16_t *&out)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                     QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
+#if defined(__SSE2__)
+    while (size - i >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+        if (_mm_movemask_epi8(block) != 0) {
+            break;
+        }
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_unpacklo_epi8(block, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + 8), _mm_unpackhi_epi8(block, zero));
+        out += 16;
+        i += 16;
+    }
+#else
+    while (size - i >= 16) {
+        std::uint64_t halves[2];
+        std::memcpy(halves, in + i, sizeof halves);
+        if (((halves[0] | halves[1]) & 0x8080808080808080U) != 0) {
+            break;
+        }
+        for (int k = 0; k < 16; ++k) {
+            out[k] = in[i + k];
+        }
+        out += 16;
+        i += 16;
+    }
+#endif
 }
 
-// Bytes that `text` takes in UTF-8 (a lone surrogate is written as one replacement character).
-qsizetype utf8Length(const QString &text)
+// UTF-8 to UTF-16 as browsers decode pages. A leading U+FEFF is a character of the text like any
+// other (QString::fromUtf8 takes it for a byte order mark and drops it, so a text starting with it
+// did not survive narrowing and widening). Each maximal subpart of an ill-formed sequence, i.e. a
+// lone or invalid byte, or the longest start of a valid sequence that is cut short, becomes one
+// U+FFFD (fromUtf8 replaces each byte of a cut sequence on its own). `utf8Size` receives the bytes
+// the text takes in UTF-8: a valid sequence takes its own bytes again, a U+FFFD three.
+QString decodeUtf8(const QByteArray &bytes, qsizetype *utf8Size = nullptr)
 {
-    qsizetype length = 0;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = text.at(i).unicode();
-        if (unit < 0x80) {
-            length += 1;
-        } else if (unit < 0x800) {
-            length += 2;
-        } else if (QChar::isHighSurrogate(unit) && i + 1 < size &&
-                   text.at(i + 1).isLowSurrogate()) {
-            length += 4;
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    // Every byte gives at most one unit (a four-byte character gives two).
+    QString text(size, Qt::Uninitialized);
+    char16_t *const start = reinterpret_cast<char16_t *>(text.data());
+    char16_t *out = start;
+    qsizetype grown = 0; // what the replacement characters add to the size in UTF-8
+    qsizetype i = 0;
+    while (i < size) {
+        const unsigned char lead = in[i];
+        if (lead < 0x80) {
+            *out++ = lead;
             ++i;
+            widenAsciiBlocks(in, size, i, out);
+            continue;
+        }
+        // Well-formed two- and three-byte characters, the bulk of non-ASCII text, go straight
+        // through; everything else takes the careful way below.
+        if (lead >= 0xC2 && lead <= 0xDF && size - i >= 2 && (in[i + 1] & 0xC0U) == 0x80) {
+            *out++ = static_cast<char16_t>(((lead & 0x1FU) << 6) | (in[i + 1] & 0x3FU));
+            i += 2;
+            continue;
+        }
+        if ((lead & 0xF0U) == 0xE0 && size - i >= 3 && (in[i + 1] & 0xC0U) == 0x80 &&
+            (in[i + 2] & 0xC0U) == 0x80) {
+            const char32_t code =
+                ((lead & 0x0FU) << 12) | ((in[i + 1] & 0x3FU) << 6) | (in[i + 2] & 0x3FU);
+            if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF)) {
+                *out++ = static_cast<char16_t>(code);
+                i += 3;
+                continue;
+            }
+        }
+        ++i;
+        // The bytes still to come and the range of the first of them: the narrower ranges after
+        // E0, ED, F0 and F4 rule out overlong forms, surrogates and code points past U+10FFFF.
+        int trailing = 0;
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        char32_t code = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            trailing = 1;
+            code = lead & 0x1FU;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            trailing = 2;
+            code = lead & 0x0FU;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            trailing = 3;
+            code = lead & 0x07U;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
         } else {
-            length += 3;
+            *out++ = 0xFFFD; // 80..C1 and F5..FF never start a character
+            grown += 2;
+            continue;
+        }
+        const qsizetype first = i - 1;
+        for (; trailing > 0 && i < size && in[i] >= low && in[i] <= high; --trailing, ++i) {
+            code = (code << 6) | (in[i] & 0x3FU);
+            low = 0x80;
+            high = 0xBF;
+        }
+        if (trailing > 0) {
+            // Cut short: the byte that does not fit (if any) starts afresh.
+            *out++ = 0xFFFD;
+            grown += 3 - (i - first);
+        } else if (code < 0x10000) {
+            *out++ = static_cast<char16_t>(code);
+        } else {
+            *out++ = QChar::highSurrogate(code);
+            *out++ = QChar::lowSurrogate(code);
         }
     }
-    return length;
+    text.resize(out - start);
+    if (utf8Size != nullptr) {
+        *utf8Size = size + grown;
+    }
+    return text;
 }
 
 } // namespace
@@ -146,17 +242,16 @@ QByteArray narrowToLegacy(const QString &text, CodePage codePage)
 
 QString widenFromLegacy(const QByteArray &bytes, CodePage codePage)
 {
-    return codePage == CodePage::Utf8 ? widenFromUtf8(bytes) : widenFromWindows1252(bytes);
+    return codePage == CodePage::Utf8 ? decodeUtf8(bytes) : widenFromWindows1252(bytes);
 }
 
 QString pageTextFromBytes(const QByteArray &page, CodePage codePage, qsizetype &legacySize)
 {
-    QString decoded = QString::fromUtf8(page);
     if (codePage == CodePage::Utf8) {
         // Narrowing into UTF-8 and widening again gives back the decoded text itself.
-        legacySize = utf8Length(decoded);
-        return decoded;
+        return decodeUtf8(page, &legacySize);
     }
+    QString decoded = decodeUtf8(page);
     const QByteArray legacy = narrowToWindows1252(decoded);
     decoded = QString(); // the page is held three times over at most, not four
     legacySize = legacy.size();

@@ -37,9 +37,9 @@ inline QString widenFromLegacy(const QByteArray &bytes)
     return widenFromLegacy(bytes, legacyCodePage());
 }
 
-// A downloaded page (UTF-8 bytes) as the text that is searched: decoded all at once (malformed
-// bytes become U+FFFD), narrowed into the code page and widened again. legacySize receives the
-// byte count of the narrowed text.
+// A downloaded page (UTF-8 bytes) as the text that is searched: decoded all at once as browsers
+// do (a leading U+FEFF is kept, each malformed stretch becomes one U+FFFD), narrowed into the code
+// page and widened again. legacySize receives the byte count of the narrowed text.
 QString pageTextFromBytes(const QByteArray &page, CodePage codePage, qsizetype &legacySize);
 
 namespace detail {

@@ -1,8 +1,23 @@
 #include "engine/legacy_codepage.h"
 #include "engine/page_fetcher.h"
+#include "ui/unhandled_errors.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
+
+namespace {
+
+// A failure that escapes an event handler fails the test that caused it, instead of waiting for
+// someone to close the error box.
+class FailingErrorReportSink final : public orvane::ErrorReportSink
+{
+public:
+    void showError(const QString &failure, const QString & /*report*/) override
+    {
+        ADD_FAILURE() << "unexpected error in an event handler: " << failure.toStdString();
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -16,6 +31,9 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
+    // The window tests go through the same event handling as the program.
+    orvane::OrvaneApplication app(argc, argv);
+    FailingErrorReportSink failing;
+    orvane::OrvaneApplication::setErrorReportSink(&failing);
     return RUN_ALL_TESTS();
 }

@@ -242,6 +242,11 @@ void initializeFetcher()
     });
 }
 
+QString curlVersionText()
+{
+    return QString::fromLatin1(curl_version());
+}
+
 void abortAllDownloads()
 {
     g_aborted.store(true);

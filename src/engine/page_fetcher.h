@@ -35,6 +35,10 @@ QList<QByteArray> requestHeaderLines();
 // memory blocks mapped on their own, so that the memory of big pages is given back once freed.
 void initializeFetcher();
 
+// The libcurl build in use with its TLS and compression libraries ("libcurl/7.88.1 OpenSSL/3.0.x
+// ..."), for error reports.
+QString curlVersionText();
+
 // Makes every running fetch end at once and every later one fail: used when the program closes.
 void abortAllDownloads();
 // Undoes abortAllDownloads (tests).

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <exception>
+
+namespace orvane {
+
+// The project version the program was built as ("1.4.0").
+const char *programVersion();
+
+// The short report the user can copy from the error box: program version, what failed, the Qt and
+// libcurl versions.
+QString errorReport(const QString &failure);
+
+// Tells the user about a failure that escaped an event handler.
+class ErrorReportSink
+{
+public:
+    virtual ~ErrorReportSink() = default;
+    virtual void showError(const QString &failure, const QString &report) = 0;
+};
+
+// A modal box with the critical icon, "OK" and "Copy Report"; Copy Report puts the report on the
+// clipboard and leaves the box open.
+class DialogErrorReportSink final : public ErrorReportSink
+{
+public:
+    void showError(const QString &failure, const QString &report) override;
+};
+
+// An exception that escapes an event handler is shown to the user once and the event loop goes on,
+// so the results of a run outlive it. While a box is open, further failures only go to standard
+// error (a throwing timer would otherwise stack box upon box).
+class OrvaneApplication final : public QApplication
+{
+public:
+    OrvaneApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+
+    // Replaces the box (tests); nullptr brings it back. Returns the sink used until now.
+    static ErrorReportSink *setErrorReportSink(ErrorReportSink *sink);
+    // Failures written to standard error only, because a box was open already.
+    static int unshownFailures();
+
+private:
+    static void reportFailure(const std::exception_ptr &failure) noexcept;
+    static void showFailure(const QString &failure);
+};
+
+} // namespace orvane

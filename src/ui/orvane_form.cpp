@@ -461,16 +461,14 @@ void TOrvaneTForm::WebsiteTspSkinEditExit()
 
 void TOrvaneTForm::LinksTspSkinMemoEnter()
 {
-    if (LinksTspSkinMemo->toPlainText() == QLatin1String(kPagesPlaceholder)) {
-        LinksTspSkinMemo->clear();
-    }
+    // Taken out without a trace in the memo's undo history.
+    m_pageList->takePlaceholder(QLatin1String(kPagesPlaceholder));
 }
 
 void TOrvaneTForm::LinksTspSkinMemoExit()
 {
-    if (LinksTspSkinMemo->toPlainText().isEmpty()) {
-        LinksTspSkinMemo->setPlainText(QLatin1String(kPagesPlaceholder));
-    }
+    // Only into an empty memo; the user's history stays.
+    m_pageList->showPlaceholder(QLatin1String(kPagesPlaceholder));
 }
 
 namespace {

@@ -14,7 +14,7 @@ esac
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
           libgtest-dev libgmock-dev libbenchmark-dev ca-certificates openssl appstream
-          desktop-file-utils clang libclang-rt-14-dev)
+          desktop-file-utils clang libclang-rt-14-dev fonts-wine)
 scripts/install-packages.sh "${packages[@]}"
 
 jobs=$(nproc)

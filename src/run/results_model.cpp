@@ -38,7 +38,8 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
         return {};
     }
     const ResultRow &row = rowAt(index.row());
-    if (role == Qt::DisplayRole) {
+    // A cell too narrow for its text still shows all of it as its tooltip.
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return index.column() == UrlColumn ? row.caption : row.subItems[index.column() - 1];
     }
     if (role == ImageIndexRole && index.column() == UrlColumn) {

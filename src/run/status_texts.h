@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace orvane {
@@ -20,6 +21,11 @@ std::optional<QString> notFoundPanelText(int found, int notFound, const QLocale 
 // The locale's short date, a blank and its long time without a time zone; the date alone at
 // midnight exactly.
 QString dateCheckedText(const QDateTime &when, const QLocale &locale);
+
+// Every text that a results column whose values form a closed set can show: Found, Status, File
+// Size (up to eight digits) and Date Checked in this locale; none for the columns of free text
+// (the addresses and the anchor text). Used to size the columns so that none of these is cut.
+QStringList closedColumnTexts(int column, const QLocale &locale);
 
 // A progress gauge that keeps its value within its bounds and shows a truncated whole percentage.
 class GaugeValue

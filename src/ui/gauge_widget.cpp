@@ -22,7 +22,8 @@ void GaugeWidget::setGauge(const GaugeValue &gauge)
 void GaugeWidget::paintEvent(QPaintEvent * /*event*/)
 {
     QPainter painter(this);
-    const QRect frame = rect().adjusted(1, 2, -2, -3);
+    // The box is the whole 140 x 21 of the gauge (the pen draws on its last row and column).
+    const QRect frame = rect().adjusted(0, 0, -1, -1);
     painter.setPen(palette().color(QPalette::Mid));
     painter.setBrush(palette().color(QPalette::Base));
     painter.drawRoundedRect(frame, 3, 3);

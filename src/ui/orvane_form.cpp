@@ -6,14 +6,18 @@
 #include "ui/desktop_services.h"
 #include "ui/gauge_widget.h"
 #include "ui/memo_page_list.h"
+#include "ui/results_list_view.h"
 #include "ui/row_images.h"
 #include "ui/status_panel.h"
+#include "ui/tab_stop_radio_button.h"
+#include "ui/window_fonts.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -28,6 +32,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QSvgRenderer>
 #include <QTimer>
 #include <QToolButton>
@@ -69,6 +74,27 @@ QString loadStyleSheet()
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// A label that sizes itself to its text keeps its place and height.
+void fitLabelToText(QLabel *label)
+{
+    label->ensurePolished();
+    label->resize(label->sizeHint().width(), label->height());
+}
+
+// The keyboard focus moving from one control of the window to another enters and leaves a field;
+// a popup menu, a modal box or the window losing activation only borrow it.
+bool movesBetweenControls(const QEvent *event)
+{
+    switch (static_cast<const QFocusEvent *>(event)->reason()) {
+    case Qt::PopupFocusReason:
+    case Qt::ActiveWindowFocusReason:
+    case Qt::MenuBarFocusReason:
+        return false;
+    default:
+        return true;
+    }
+}
+
 template <class Widget> Widget *named(Widget *widget, const char *name)
 {
     widget->setObjectName(QLatin1String(name));
@@ -88,12 +114,14 @@ TOrvaneTForm::TOrvaneTForm(QWidget *parent)
     setObjectName(QStringLiteral("TOrvaneTForm"));
     setWindowTitle(QStringLiteral("Orvane 1.4 - by  ") + QLatin1String(kPublisherAddress));
     initResources();
+    registerWindowFonts();
     setStyleSheet(loadStyleSheet());
     buildControls();
     buildStatusBar();
     buildMenus();
     buildRemoveUrlsMenu();
     buildScheduler();
+    fitColumnsToTheirTexts();
     resize(972, 562);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
@@ -117,26 +145,28 @@ void TOrvaneTForm::buildControls()
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("centralWidget"));
     setCentralWidget(client);
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    setFont(windowFont());
     // Places and sizes at 96 dpi in the designed client area (972 x 562 less the status bar).
     m_anchors = new Anchors(client, QSize(972, 562 - kStatusBarHeight));
     constexpr int topRight = Anchors::Top | Anchors::Right;
     constexpr int across = Anchors::Left | Anchors::Top | Anchors::Right;
 
+    // Sizes itself to its text, which the search mode switches; it never moves.
     spSkinLabel2 = named(new QLabel(QStringLiteral("Your Website URL:"), client), "spSkinLabel2");
-    m_anchors->place(spSkinLabel2, QRect(8, 14, 100, 21));
+    spSkinLabel2->setGeometry(8, 14, 94, 21);
+    fitLabelToText(spSkinLabel2);
     WebsiteTspSkinEdit = named(new QLineEdit(client), "WebsiteTspSkinEdit");
     m_anchors->place(WebsiteTspSkinEdit, QRect(111, 16, 458, 19), across);
     spSkinLabel1 = named(new QLabel(QStringLiteral("Search for:"), client), "spSkinLabel1");
     m_anchors->place(spSkinLabel1, QRect(580, 14, 58, 21), topRight);
-    Show_in_Tray_IconTspSkinCheckRadioBox = named(new QRadioButton(QStringLiteral("Links"), client),
-                                                  "Show_in_Tray_IconTspSkinCheckRadioBox");
+    Show_in_Tray_IconTspSkinCheckRadioBox =
+        named(new TabStopRadioButton(QStringLiteral("Links"), client),
+              "Show_in_Tray_IconTspSkinCheckRadioBox");
     Show_in_Tray_IconTspSkinCheckRadioBox->setChecked(true);
     m_anchors->place(Show_in_Tray_IconTspSkinCheckRadioBox, QRect(640, 12, 57, 25), topRight);
-    Cauta_Dupa_HTMLTspSkinCheckRadioBox = named(new QRadioButton(QStringLiteral("Content"), client),
-                                                "Cauta_Dupa_HTMLTspSkinCheckRadioBox");
+    Cauta_Dupa_HTMLTspSkinCheckRadioBox =
+        named(new TabStopRadioButton(QStringLiteral("Content"), client),
+              "Cauta_Dupa_HTMLTspSkinCheckRadioBox");
     m_anchors->place(Cauta_Dupa_HTMLTspSkinCheckRadioBox, QRect(700, 12, 69, 25), topRight);
     connect(Show_in_Tray_IconTspSkinCheckRadioBox, &QRadioButton::toggled, this, [this](bool on) {
         if (on) {
@@ -174,6 +204,8 @@ void TOrvaneTForm::buildControls()
     m_anchors->place(Panel1, QRect(111, 45, 655, 101), across);
     LinksTspSkinMemo = named(new QPlainTextEdit(Panel1), "LinksTspSkinMemo");
     LinksTspSkinMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab moves on to the next control, as in any other field of the window.
+    LinksTspSkinMemo->setTabChangesFocus(true);
     LinksTspSkinMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     LinksTspSkinMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto *memoLayout = new QVBoxLayout(Panel1);
@@ -185,7 +217,7 @@ void TOrvaneTForm::buildControls()
 
     spSkinPanel1 = named(new QFrame(client), "spSkinPanel1");
     m_anchors->place(spSkinPanel1, QRect(8, 155, 956, 376), across | Anchors::Bottom);
-    DownloadsTspSkinListView = named(new QTreeView(spSkinPanel1), "DownloadsTspSkinListView");
+    DownloadsTspSkinListView = named(new ResultsListView(spSkinPanel1), "DownloadsTspSkinListView");
     auto *listLayout = new QVBoxLayout(spSkinPanel1);
     listLayout->setContentsMargins(1, 1, 1, 1);
     listLayout->addWidget(DownloadsTspSkinListView);
@@ -201,13 +233,7 @@ void TOrvaneTForm::buildControls()
     DownloadsTspSkinListView->setContextMenuPolicy(Qt::CustomContextMenu);
     DownloadsTspSkinListView->header()->setSectionsClickable(false);
     DownloadsTspSkinListView->header()->setStretchLastSection(false);
-    const int widths[] = {333, 90, 233, 233, 140, 60, 116};
-    for (int column = 0; column < ResultColumnCount; ++column) {
-        DownloadsTspSkinListView->setColumnWidth(column, widths[column]);
-    }
-    QFont listFont(QStringLiteral("Tahoma"));
-    listFont.setPixelSize(15);
-    DownloadsTspSkinListView->setFont(listFont);
+    DownloadsTspSkinListView->setFont(listFont());
     DownloadsTspSkinListView->installEventFilter(this);
     DownloadsTspSkinListView->viewport()->installEventFilter(this);
     connect(DownloadsTspSkinListView->selectionModel(), &QItemSelectionModel::selectionChanged,
@@ -246,25 +272,48 @@ void TOrvaneTForm::buildStatusBar()
                                                  QStringLiteral("Not Found 0 (0%)"), bar);
     TimeOutTspSkinStatusPanel = new StatusPanel(QStringLiteral("TimeOutTspSkinStatusPanel"), 81,
                                                 QStringLiteral("Time Out 30s"), bar);
-    for (QWidget *panel :
-         {static_cast<QWidget *>(TotalTspSkinStatusPanel), static_cast<QWidget *>(spSkinGauge1),
-          static_cast<QWidget *>(ThreadsTspSkinStatusPanel),
-          static_cast<QWidget *>(FoundTspSkinStatusPanel),
-          static_cast<QWidget *>(NotFoundTspSkinStatusPanel),
-          static_cast<QWidget *>(TimeOutTspSkinStatusPanel)}) {
-        bar->addWidget(panel);
-    }
     spSkinLinkLabel1 = named(new QLabel(publisherHost(), bar), "spSkinLinkLabel1");
+    spSkinLinkLabel1->setFixedSize(114, kStatusBarHeight);
     spSkinLinkLabel1->setCursor(Qt::PointingHandCursor);
     spSkinLinkLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     spSkinLinkLabel1->installEventFilter(this);
-    bar->addPermanentWidget(spSkinLinkLabel1);
+    // The link ends 23 pixels before the right edge of the designed window (835 + 114 = 949).
+    new StatusBarLayout(bar,
+                        {TotalTspSkinStatusPanel, spSkinGauge1, ThreadsTspSkinStatusPanel,
+                         FoundTspSkinStatusPanel, NotFoundTspSkinStatusPanel,
+                         TimeOutTspSkinStatusPanel},
+                        spSkinLinkLabel1, 972 - 835 - 114);
     ThreadsTspSkinStatusPanel->setCursor(Qt::PointingHandCursor);
     TimeOutTspSkinStatusPanel->setCursor(Qt::PointingHandCursor);
     connect(ThreadsTspSkinStatusPanel, &StatusPanel::clicked, this,
             &TOrvaneTForm::ThreadsTspSkinStatusPanelClick);
     connect(TimeOutTspSkinStatusPanel, &StatusPanel::clicked, this,
             &TOrvaneTForm::TimeOutTspSkinStatusPanelClick);
+}
+
+int TOrvaneTForm::columnWidthFor(int column) const
+{
+    const QTreeView *list = DownloadsTspSkinListView;
+    list->ensurePolished();
+    // The item's text has the style's focus frame margin and one more pixel on either side.
+    const int textMargin =
+        2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
+    const QFontMetrics metrics(list->font());
+    int wanted = std::max(kDesignedColumnWidths[static_cast<std::size_t>(column)],
+                          list->header()->sectionSizeHint(column));
+    for (const QString &text : closedColumnTexts(column, m_scheduler->services().locale)) {
+        wanted = std::max(wanted, metrics.horizontalAdvance(text) + textMargin);
+    }
+    return wanted;
+}
+
+void TOrvaneTForm::fitColumnsToTheirTexts()
+{
+    // The designed widths, widened where a number, a date or a status would otherwise be cut;
+    // addresses and anchor texts are cut (and shown whole in their tooltips).
+    for (int column = 0; column < ResultColumnCount; ++column) {
+        DownloadsTspSkinListView->setColumnWidth(column, columnWidthFor(column));
+    }
 }
 
 QMenu *TOrvaneTForm::buildSettingsMenu(const QString &name,
@@ -499,6 +548,7 @@ bool TOrvaneTForm::LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift)
 void TOrvaneTForm::Show_in_Tray_IconTspSkinCheckRadioBoxClick()
 {
     spSkinLabel2->setText(QStringLiteral("Your Website URL:"));
+    fitLabelToText(spSkinLabel2);
     if (WebsiteTspSkinEdit->text() == QLatin1String(kContentPlaceholder)) {
         WebsiteTspSkinEdit->setText(QLatin1String(kLinksPlaceholder));
     }
@@ -507,6 +557,7 @@ void TOrvaneTForm::Show_in_Tray_IconTspSkinCheckRadioBoxClick()
 void TOrvaneTForm::Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick()
 {
     spSkinLabel2->setText(QStringLiteral("Your HTML Content:"));
+    fitLabelToText(spSkinLabel2);
     if (WebsiteTspSkinEdit->text() == QLatin1String(kLinksPlaceholder)) {
         WebsiteTspSkinEdit->setText(QLatin1String(kContentPlaceholder));
     }
@@ -555,9 +606,9 @@ bool TOrvaneTForm::eventFilter(QObject *watched, QEvent *event)
         return true;
     } else if (watched == WebsiteTspSkinEdit || watched == LinksTspSkinMemo) {
         const bool isEdit = watched == WebsiteTspSkinEdit;
-        if (type == QEvent::FocusIn) {
+        if (type == QEvent::FocusIn && movesBetweenControls(event)) {
             isEdit ? WebsiteTspSkinEditEnter() : LinksTspSkinMemoEnter();
-        } else if (type == QEvent::FocusOut) {
+        } else if (type == QEvent::FocusOut && movesBetweenControls(event)) {
             isEdit ? WebsiteTspSkinEditExit() : LinksTspSkinMemoExit();
         } else if (type == QEvent::KeyPress) {
             // Ctrl+A selects the whole text; the key then goes on to the field as usual.

@@ -7,6 +7,7 @@
 #include "run/run_scheduler.h"
 
 #include <QMainWindow>
+#include <array>
 #include <memory>
 
 class QAction;
@@ -138,6 +139,8 @@ private:
     void buildScheduler();
     void buildRemoveUrlsMenu();
     void buildPublisherLinks(QWidget *client);
+    int columnWidthFor(int column) const;
+    void fitColumnsToTheirTexts();
     void runCleaning(CleaningOutcome (*command)(PageList &));
     QMenu *buildSettingsMenu(const QString &name, const QList<std::pair<QString, QString>> &items,
                              void (TOrvaneTForm::*handler)(QAction *));
@@ -170,5 +173,9 @@ private:
 };
 
 inline constexpr char kPublisherAddress[] = "https://orvane.app";
+
+// The results list's columns as designed, left to right (URL, Found, ..., Date Checked).
+inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {333, 90, 233, 233,
+                                                                             140, 60, 116};
 
 } // namespace orvane

@@ -1,6 +1,7 @@
 #include "ui/row_images.h"
 
 #include "run/results_model.h"
+#include "ui/results_list_view.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -42,6 +43,13 @@ QIcon rowImage(int index)
 void RowImageDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {
     QStyledItemDelegate::initStyleOption(option, index);
+    // The distinguishing end of an address is its path: cut it in the middle.
+    const bool isAddress = index.column() == UrlColumn || index.column() == UrlFoundColumn;
+    option->textElideMode = isAddress ? Qt::ElideMiddle : Qt::ElideRight;
+    if (const auto *view = qobject_cast<const ResultsListView *>(option->widget)) {
+        option->palette.setColor(QPalette::Highlight, view->selectionBackground());
+        option->palette.setColor(QPalette::HighlightedText, view->selectionText());
+    }
     if (index.column() == UrlColumn) {
         option->icon = rowImage(index.data(ResultsModel::ImageIndexRole).toInt());
         option->features |= QStyleOptionViewItem::HasDecoration;

@@ -1,18 +1,55 @@
 #include "ui/status_panel.h"
 
 #include <QContextMenuEvent>
+#include <QEvent>
+#include <QHBoxLayout>
 #include <QMenu>
 #include <QMouseEvent>
 
 namespace orvane {
 
+namespace {
+constexpr int kPanelHeight = 21;
+} // namespace
+
 StatusPanel::StatusPanel(const QString &objectName, int width, const QString &text, QWidget *parent)
-    : QLabel(text, parent)
+    : QLabel(parent), m_designedWidth(width)
 {
     setObjectName(objectName);
-    setFixedSize(width, 21);
+    setFixedSize(width, kPanelHeight);
     setFrameShape(QFrame::StyledPanel);
-    setContentsMargins(3, 0, 2, 0);
+    setContentsMargins(2, 0, 1, 0);
+    setIndent(0); // a framed label would otherwise indent its text by half an "x"
+    setText(text);
+}
+
+void StatusPanel::setText(const QString &text)
+{
+    QLabel::setText(text);
+    fitText();
+}
+
+int StatusPanel::widthFor(const QString &text) const
+{
+    const int chrome = width() - contentsRect().width();
+    return std::max(m_designedWidth, fontMetrics().horizontalAdvance(text) + chrome);
+}
+
+void StatusPanel::fitText()
+{
+    const int wanted = widthFor(text());
+    if (wanted != width()) {
+        setFixedWidth(wanted);
+    }
+}
+
+void StatusPanel::changeEvent(QEvent *event)
+{
+    QLabel::changeEvent(event);
+    // The style sheet's font arrives when the panel is polished.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        fitText();
+    }
 }
 
 void StatusPanel::mousePressEvent(QMouseEvent *event)
@@ -31,6 +68,39 @@ void StatusPanel::contextMenuEvent(QContextMenuEvent *event)
         m_menu->popup(event->globalPos());
         event->accept();
     }
+}
+
+StatusBarLayout::StatusBarLayout(QWidget *bar, const QList<QWidget *> &panels, QWidget *link,
+                                 int rightGap)
+    : QObject(bar), m_bar(bar), m_row(new QWidget(bar)), m_link(link), m_rightGap(rightGap)
+{
+    m_row->setObjectName(QStringLiteral("statusPanels"));
+    auto *row = new QHBoxLayout(m_row);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    // The row is always exactly as wide as its panels; the bar clips what does not fit.
+    row->setSizeConstraint(QLayout::SetFixedSize);
+    for (QWidget *panel : panels) {
+        row->addWidget(panel);
+    }
+    m_row->move(0, 0);
+    m_bar->installEventFilter(this);
+    m_row->installEventFilter(this);
+    place();
+}
+
+bool StatusBarLayout::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_bar || watched == m_row) && event->type() == QEvent::Resize) {
+        place();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void StatusBarLayout::place()
+{
+    const int designedLeft = m_bar->width() - m_rightGap - m_link->width();
+    m_link->move(std::max(designedLeft, m_row->geometry().right() + 1), 0);
 }
 
 } // namespace orvane

@@ -7,6 +7,8 @@
 #include "engine/check_worker.h"
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
+#include "engine/link_type.h"
+#include "engine/robots_rules.h"
 #include "listtools/list_cleaning.h"
 #include "listtools/page_list.h"
 #include "listtools/url_splitter.h"
@@ -178,8 +180,43 @@ inline std::string checkUrlSplitter(const std::uint8_t *data, std::size_t size)
 
 // ---- Find_Link -----------------------------------------------------------------------------
 
+// The link type describes the link returned: an anchor's href value stands where the search says,
+// and every type is one of the words the column can show.
+inline std::string checkLinkType(const QString &page, bool found, const QString &link,
+                                 const ShownLink &shown)
+{
+    if (found == (shown.kind == ShownLink::None))
+        return "found and the shown link disagree";
+    const QString type = linkTypeText(page, shown);
+    if (shown.kind == ShownLink::Anchor &&
+        (shown.hrefStart < 0 || shown.hrefEnd > page.size() ||
+         QStringView(page).sliced(shown.hrefStart, shown.hrefEnd - shown.hrefStart) != link))
+        return "the shown href is not the link " + show(link);
+    static const QStringList words = {QString::fromUtf16(u"dofollow"), QString::fromUtf16(u"text"),
+                                      QString::fromUtf16(u"nofollow"),
+                                      QString::fromUtf16(u"sponsored"), QString::fromUtf16(u"ugc")};
+    for (const QString &word : type.split(u' ', Qt::SkipEmptyParts)) {
+        if (!words.contains(word))
+            return "link type " + show(type);
+    }
+    if (found != !type.isEmpty())
+        return "link type " + show(type) + " for found = " + std::to_string(found);
+    return {};
+}
+
+// Robots rules never fail, whatever the page; as a header list, every line of it is read.
+inline std::string checkRobots(const QString &page)
+{
+    const int rules = pageRobotsRules(page) | headerRobotsRules(page.toLatin1().split('\n'));
+    if (rules < 0 || rules > (RobotsNoIndex | RobotsNoFollow))
+        return "robots rules " + std::to_string(rules) + " of " + show(page);
+    return {};
+}
+
 inline std::string checkOneFind(const QString &page, const QString &target)
 {
+    if (std::string error = checkRobots(page); !error.empty())
+        return error;
     const QString unsetLink = QString::fromUtf16(u"\u0001link not set");
     const QString unsetAnchor = QString::fromUtf16(u"\u0001anchor not set");
     const std::string where = " (page " + show(page) + ", target " + show(target) + ")";
@@ -197,7 +234,10 @@ inline std::string checkOneFind(const QString &page, const QString &target)
         const std::string mode = std::string(" in link mode (") + nameOf(codePage) + ")";
         link = unsetLink;
         anchor = unsetAnchor;
-        const bool found = Find_Link(page, target, link, anchor, false);
+        ShownLink shown;
+        const bool found = Find_Link(page, target, link, anchor, false, shown);
+        if (std::string error = checkLinkType(page, found, link, shown); !error.empty())
+            return error + mode + where;
         if (!found) {
             if (link != unsetLink || anchor != unsetAnchor)
                 return "nothing found" + mode + " but the link or the anchor was written" + where;

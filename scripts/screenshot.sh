@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: the real window on a virtual X screen (Xvfb), in the middle of
 # checking a list of pages served by a local test server.
-#   scripts/screenshot.sh [output.png]
+# With "right", the results list is scrolled to its last columns (Link Type, Robots).
+#   scripts/screenshot.sh [output.png] [right]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 output=${1:-docs/screenshot.png}
+scroll=${2:-}
 
 packages=(xvfb xauth x11-utils imagemagick)
 scripts/install-packages.sh "${packages[@]}"
@@ -41,7 +43,7 @@ done
 xdpyinfo -display "$display" >/dev/null || { cat "$work/xvfb.log" >&2; exit 1; }
 
 # The probe ends by itself after a minute should this script be interrupted.
-DISPLAY=$display QT_QPA_PLATFORM=xcb "$probe" 60 >"$work/probe.out" 2>"$work/probe.err" &
+DISPLAY=$display QT_QPA_PLATFORM=xcb "$probe" 60 $scroll >"$work/probe.out" 2>"$work/probe.err" &
 probe_pid=$!
 for _ in $(seq 300); do
   if grep -qx ready "$work/probe.out"; then break; fi

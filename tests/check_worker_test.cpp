@@ -30,11 +30,13 @@ public:
         Failure failure = Failure::None;
         QString message;
         int delayMs = 0;
+        QByteArrayList robotsTags;
     };
 
     void add(const QString &url, Page page) { m_pages[url] = std::move(page); }
 
-    QString fetch(const QString &url, QByteArray &page, int timeOutMs) const override
+    QString fetch(const QString &url, QByteArray &page, int timeOutMs,
+                  QByteArrayList &robotsTags) const override
     {
         page.clear();
         m_lastTimeOut = timeOutMs;
@@ -58,6 +60,7 @@ public:
             break;
         }
         page = canned.body;
+        robotsTags = canned.robotsTags;
         return canned.note;
     }
 
@@ -143,7 +146,7 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 
     EXPECT_EQ(rowTexts(0), (QStringList{"https://a.example/", "Found", "Example site",
                                         "https://blog.site.example/page", "OK",
-                                        QString::number(page.size()), kDate}));
+                                        QString::number(page.size()), kDate, "dofollow", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 0);
@@ -161,10 +164,10 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
     ASSERT_TRUE(waitForAllWorkers());
 
     EXPECT_EQ(rowTexts(0), (QStringList{"https://plain.example/", "Not Found", "", "", "OK",
-                                        QString::number(plain.size()), kDate}));
+                                        QString::number(plain.size()), kDate, "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "", "",
-                                        "Cannot open URL", "0", kDate}));
+                                        "Cannot open URL", "0", kDate, "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 2);
@@ -187,12 +190,12 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
 
     const QStringList expected[] = {
         {"https://slow.example/", "Found", "Home", "https://site.example/", "Timed out",
-         QString::number(linked.size()), kDate},
+         QString::number(linked.size()), kDate, "dofollow", ""},
         {"https://cut.example/", "Found", "Home", "https://site.example/", "Download incomplete",
-         QString::number(linked.size()), kDate},
-        {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate},
+         QString::number(linked.size()), kDate, "dofollow", ""},
+        {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate, "", ""},
         {"https://huge.example/", "Found", "Home", "https://site.example/", "Page too large",
-         QString::number(linked.size()), kDate},
+         QString::number(linked.size()), kDate, "dofollow", ""},
     };
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(rowTexts(row), expected[row]);
@@ -221,9 +224,9 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     dispatch("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "", "",
-                                        "Out of memory", "0", kDate}));
+                                        "Out of memory", "0", kDate, "", ""}));
     EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "", "", "Check failed",
-                                        "0", kDate}));
+                                        "0", kDate, "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(not_found_count, 2);
 }
@@ -295,7 +298,7 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(fresh.row(), 0);
     EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
-                                        "", "", "", kDate}));
+                                        "", "", "", kDate, "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);

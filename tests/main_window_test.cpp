@@ -212,7 +212,10 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder)
                            "CopySelectedURLstoClipboardColumns1|Copy Selected URLs to Clipboard + "
                            "Columns|Ctrl+Shift+C",
                            "-", "Selectall1|Select All|",
-                           "SelectSuccessfullylinks1|Select Successfully links|"}));
+                           "SelectSuccessfullylinks1|Select Successfully links|",
+                           "SelectFailedRows1|Select Failed Rows|", "-",
+                           "CopySelectedURLstoClipboardAllColumns1|Copy Selected URLs to Clipboard "
+                           "+ All Columns|Ctrl+Alt+C"}));
     EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->menu(), form.RemoveUrlsTspSkinPopupMenu);
     EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->popupMode(), QToolButton::InstantPopup);
     EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->text(), QStringLiteral("Remove URLs"));

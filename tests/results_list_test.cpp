@@ -179,6 +179,16 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
     const QRect lastRow = list->visualRect(form.results()->index(199, 0));
     EXPECT_TRUE(list->viewport()->rect().contains(lastRow)) << "the newest row is in full view";
 
+    // Following is up and down only: a user reading the last columns stays there.
+    list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
+    const int right = list->horizontalScrollBar()->value();
+    ASSERT_GT(right, 0);
+    addRow(QStringLiteral("http://newer.example/"), QStringLiteral("Found"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->horizontalScrollBar()->value(), right);
+    EXPECT_TRUE(list->viewport()->rect().contains(
+        list->visualRect(form.results()->index(200, RobotsColumn))));
+
     form.AutoScrollTspSkinCheckRadioBox->setChecked(false);
     list->scrollToTop();
     QCoreApplication::processEvents();

@@ -20,10 +20,10 @@ TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
     model.appendRow(QStringLiteral("https://a.example/"), pending(), ImagePending);
 
     ASSERT_EQ(model.rowCount(), 1);
-    ASSERT_EQ(model.columnCount(), 7);
-    const QStringList headers = {"URL",    "Found",     "Anchor Text", "Url Found",
-                                 "Status", "File Size", "Date Checked"};
-    for (int column = 0; column < 7; ++column) {
+    ASSERT_EQ(model.columnCount(), 9);
+    const QStringList headers = {"URL",       "Found",        "Anchor Text", "Url Found", "Status",
+                                 "File Size", "Date Checked", "Link Type",   "Robots"};
+    for (int column = 0; column < 9; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), headers[column]);
     }
     EXPECT_EQ(model.index(0, UrlColumn).data().toString(), QStringLiteral("https://a.example/"));

@@ -310,7 +310,8 @@ TEST_F(WindowTexts, ScrollBarsAreNineteenPixels)
     for (int i = 0; i < 60; ++i) {
         form.results()->appendRow(QString(500, u'w'), {}, ImagePending);
     }
-    QApplication::processEvents();
+    ASSERT_TRUE(testing::waitUntil(
+        [this] { return form.DownloadsTspSkinListView->verticalScrollBar()->isVisible(); }));
     EXPECT_EQ(form.DownloadsTspSkinListView->verticalScrollBar()->width(), 19);
     EXPECT_EQ(form.DownloadsTspSkinListView->horizontalScrollBar()->height(), 19);
 }

@@ -3,6 +3,7 @@
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
 #include "engine/page_fetcher.h"
+#include "engine/robots_rules.h"
 #include "engine/run_counters.h"
 
 #include <QThread>
@@ -63,17 +64,28 @@ void TMyThread::Execute()
         QString note;
         QString pageText;
         qsizetype legacySize = 0;
+        QByteArrayList robotsTags;
+        bool fetched = true;
         try {
             QByteArray page;
-            note = fEnvironment.source->fetch(fURL, page, fTimeOut);
+            note = fEnvironment.source->fetch(fURL, page, fTimeOut, robotsTags);
             pageText = pageTextFromBytes(page, legacyCodePage(), legacySize);
         } catch (const DownloadError &error) {
             errorText = QString::fromUtf8(error.what());
             pageText.clear();
             legacySize = 0;
+            fetched = false;
         }
         fSize = static_cast<int>(legacySize);
-        fGasit = Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora, fCauta_dupa_html);
+        ShownLink shown;
+        fGasit =
+            Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora, fCauta_dupa_html, shown);
+        if (fGasit && !fCauta_dupa_html) {
+            fLinkType = linkTypeText(pageText, shown);
+        }
+        if (fetched) {
+            fRobots = robotsText(pageRobotsRules(pageText) | headerRobotsRules(robotsTags));
+        }
         if (!errorText.isEmpty()) {
             fRezultat = errorText;
         } else if (!note.isEmpty()) {
@@ -86,6 +98,8 @@ void TMyThread::Execute()
         fGasit = false;
         fReturnare_URL.clear();
         fReturnare_Ancora.clear();
+        fLinkType.clear();
+        fRobots.clear();
         fSize = 0;
         try {
             throw;
@@ -112,6 +126,8 @@ void TMyThread::Show_Result()
         model->setSubItem(row, UrlFoundSubItem, fReturnare_URL);
         model->setSubItem(row, StatusSubItem, Clean_Status(fRezultat));
         model->setSubItem(row, FileSizeSubItem, QString::number(fSize));
+        model->setSubItem(row, LinkTypeSubItem, fLinkType);
+        model->setSubItem(row, RobotsSubItem, fRobots);
         if (fGasit) {
             ++found_count;
         } else {

@@ -45,6 +45,8 @@ public:
     const QString &linkFound() const { return fReturnare_URL; }
     const QString &anchorText() const { return fReturnare_Ancora; }
     const QString &status() const { return fRezultat; }
+    const QString &linkType() const { return fLinkType; }
+    const QString &robots() const { return fRobots; }
     int size() const { return fSize; }
     int timeOut() const { return fTimeOut; }
 
@@ -64,6 +66,9 @@ private:
     QString fReturnare_Ancora;
     int fSize = 0;
     QString fRezultat;
+    // Does the link count: what the shown link passes on, and what the page tells search engines.
+    QString fLinkType;
+    QString fRobots;
     ResultRowRef fItem;
     int fTimeOut = 0;
     WorkerEnvironment fEnvironment;

@@ -26,7 +26,7 @@ bool containsTarget(QStringView text, const QString &target)
 // One match of the link pattern. Writes found, then the link, then the anchor, so that a failure
 // part way leaves what was already written. Groups are only copied out when they qualify.
 void examineMatch(const PcrePattern::Searcher &match, const QString &target, bool &found,
-                  QString &link, QString &anchor)
+                  QString &link, QString &anchor, ShownLink &shown)
 {
     if (match.groupCount() < 2) {
         // A bare http(s) address.
@@ -34,6 +34,7 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
         if (containsTarget(address, target)) {
             found = true;
             link = address.toString();
+            shown = {ShownLink::BareAddress, -1, -1};
         }
         return;
     }
@@ -43,6 +44,8 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
         return;
     found = true;
     link = href.toString();
+    const qsizetype hrefStart = href.data() - match.groupView(0).data() + match.matchStart();
+    shown = {ShownLink::Anchor, hrefStart, hrefStart + href.size()};
     QString stripped;
     Strip_Tags(match.group(2), stripped);
     QByteArray trimmed;
@@ -54,6 +57,13 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
 
 bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
                bool ContentMode)
+{
+    ShownLink shown;
+    return Find_Link(Page, Target, Link, Anchor, ContentMode, shown);
+}
+
+bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
+               bool ContentMode, ShownLink &Shown)
 {
     bool found = false;
     if (ContentMode)
@@ -72,7 +82,7 @@ bool Find_Link(const QString &Page, const QString &Target, QString &Link, QStrin
             if (++examined > kMaxMatchesPerPage)
                 break;
             try {
-                examineMatch(searcher, Target, found, Link, Anchor);
+                examineMatch(searcher, Target, found, Link, Anchor, Shown);
             } catch (...) {
                 // One bad match does not end the search.
             }

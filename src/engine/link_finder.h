@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/link_type.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,6 +29,10 @@ inline constexpr int kSearchCpuBudgetMs = 3000;
 // Link/Anchor are left alone. Never throws.
 bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
                bool ContentMode);
+// The same search; Shown also learns where the link it returns stands in Page (set by every
+// qualifying match, as Link is).
+bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
+               bool ContentMode, ShownLink &Shown);
 
 // Drops everything from each "<" to the next ">".
 void Strip_Tags(QString Text, QString &Result);

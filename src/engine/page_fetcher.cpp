@@ -79,6 +79,7 @@ struct Transfer
 struct Progress
 {
     QByteArray *page = nullptr;
+    QByteArrayList *robotsTags = nullptr;
     int status = 0;
     bool location = false;
     // The headers of a response that curl does not follow have arrived: from here on a failure
@@ -104,6 +105,9 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         progress.location = false;
         progress.responseArrived = false;
         progress.page->clear();
+        if (progress.robotsTags != nullptr) {
+            progress.robotsTags->clear();
+        }
         const char *space = static_cast<const char *>(memchr(data, ' ', length));
         if (space != nullptr) {
             const char *end = data + length;
@@ -116,6 +120,12 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         }
     } else if (startsWithNoCase(data, length, "Location:")) {
         progress.location = true;
+    } else if (startsWithNoCase(data, length, "X-Robots-Tag:")) {
+        constexpr size_t name = sizeof("X-Robots-Tag:") - 1;
+        if (progress.robotsTags != nullptr && progress.robotsTags->size() < kMaxRobotsTags) {
+            progress.robotsTags->append(
+                QByteArray(data + name, qsizetype(length - name)).trimmed());
+        }
     } else if (length <= 2 && (length == 0 || data[0] == '\r' || data[0] == '\n')) {
         const bool interim = progress.status < 200;
         const bool followed = progress.status >= 300 && progress.status < 400 && progress.location;
@@ -263,7 +273,16 @@ void resetDownloadAbort()
 
 QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs)
 {
+    return Download_Page(URL, Page, TimeOutMs, nullptr);
+}
+
+QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs,
+                      QByteArrayList *RobotsTags)
+{
     Page.clear();
+    if (RobotsTags != nullptr) {
+        RobotsTags->clear();
+    }
     initializeFetcher();
     if (g_aborted.load()) {
         fail(Page, kCannotOpenUrl);
@@ -287,6 +306,7 @@ QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs)
     }
     Progress progress;
     progress.page = &Page;
+    progress.robotsTags = RobotsTags;
     configure(transfer, url, progress, TimeOutMs);
 
     CURLcode result = CURLE_OK;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QList>
 #include <QString>
 #include <stdexcept>
@@ -51,5 +52,10 @@ void resetDownloadAbort();
 // the note that qualifies what arrived: kTimedOut, kDownloadIncomplete, kPageTooLarge or
 // "HTTP <code>" for a final status outside 200-299.
 QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs);
+// The same fetch; RobotsTags (when given) receives the values of the final response's
+// X-Robots-Tag headers, at most kMaxRobotsTags of them.
+QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs,
+                      QByteArrayList *RobotsTags);
+inline constexpr int kMaxRobotsTags = 32;
 
 } // namespace orvane

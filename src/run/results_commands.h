@@ -13,8 +13,15 @@ namespace orvane {
 QString selectedRowsText(const ResultsModel &results, const std::vector<int> &selectedRows,
                          bool withColumns);
 
+// Every column of the selected rows, for a spreadsheet: a line of column captions, then one line
+// per row (address, the sub-items in column order), fields joined by tabs, every line ending in
+// CR LF. A tab or line break inside a field becomes a space, so each row stays one line.
+QString allColumnsText(const ResultsModel &results, const std::vector<int> &selectedRows);
+
 // The rows whose Found column reads exactly "Found".
 std::vector<int> foundRows(const ResultsModel &results);
+// The rows whose check failed: Status neither empty (still pending) nor "OK".
+std::vector<int> failedRows(const ResultsModel &results);
 
 // Only web addresses are handed to the browser: a pasted list may hold paths or other schemes.
 bool isWebAddress(const QString &address);

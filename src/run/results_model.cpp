@@ -68,6 +68,10 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("File Size");
     case DateCheckedColumn:
         return QStringLiteral("Date Checked");
+    case LinkTypeColumn:
+        return QStringLiteral("Link Type");
+    case RobotsColumn:
+        return QStringLiteral("Robots");
     default:
         return {};
     }

@@ -17,6 +17,8 @@ enum ResultColumn {
     StatusColumn,
     FileSizeColumn,
     DateCheckedColumn,
+    LinkTypeColumn,
+    RobotsColumn,
     ResultColumnCount
 };
 
@@ -28,6 +30,8 @@ enum SubItem {
     StatusSubItem,
     FileSizeSubItem,
     DateCheckedSubItem,
+    LinkTypeSubItem,
+    RobotsSubItem,
     SubItemCount
 };
 

@@ -1,7 +1,9 @@
 #include "run/status_texts.h"
 
 #include "engine/check_worker.h"
+#include "engine/link_type.h"
 #include "engine/page_fetcher.h"
+#include "engine/robots_rules.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
 
@@ -125,6 +127,19 @@ QStringList closedColumnTexts(int column, const QLocale &locale)
         return withEveryDigit(QString(), 8);
     case DateCheckedColumn:
         return dateCheckedTexts(locale);
+    case LinkTypeColumn: {
+        QStringList texts{QLatin1String(kTextLink)};
+        // Every combination of the three rel tokens, and none.
+        for (const char *tag : {"<a>", "<a rel=nofollow>", "<a rel=sponsored>", "<a rel=ugc>",
+                                "<a rel='nofollow sponsored'>", "<a rel='nofollow ugc'>",
+                                "<a rel='sponsored ugc'>", "<a rel='nofollow sponsored ugc'>"}) {
+            texts << relLinkType(QString::fromLatin1(tag));
+        }
+        return texts;
+    }
+    case RobotsColumn:
+        return {robotsText(RobotsNoIndex), robotsText(RobotsNoFollow),
+                robotsText(RobotsNoIndex | RobotsNoFollow)};
     default:
         return {};
     }

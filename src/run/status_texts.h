@@ -23,7 +23,8 @@ std::optional<QString> notFoundPanelText(int found, int notFound, const QLocale 
 QString dateCheckedText(const QDateTime &when, const QLocale &locale);
 
 // Every text that a results column whose values form a closed set can show: Found, Status, File
-// Size (up to eight digits) and Date Checked in this locale; none for the columns of free text
+// Size (up to eight digits), Date Checked in this locale, Link Type and Robots; none for the
+// columns of free text
 // (the addresses and the anchor text). Used to size the columns so that none of these is cut.
 QStringList closedColumnTexts(int column, const QLocale &locale);
 

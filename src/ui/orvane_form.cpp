@@ -10,6 +10,7 @@
 #include "ui/row_images.h"
 #include "ui/status_panel.h"
 #include "ui/tab_stop_radio_button.h"
+#include "ui/unhandled_errors.h"
 #include "ui/window_fonts.h"
 
 #include <QAction>
@@ -185,7 +186,7 @@ void TOrvaneTForm::buildControls()
     spSkinSpeedButton1->setFocusPolicy(Qt::NoFocus);
     m_anchors->place(spSkinSpeedButton1, QRect(8, 45, 97, 41));
     connect(spSkinSpeedButton1, &QPushButton::clicked, this,
-            &TOrvaneTForm::spSkinSpeedButton1Click);
+            reportingFailures([this] { spSkinSpeedButton1Click(); }));
 
     HelpTspSkinMenuSpeedButton = named(new QToolButton(client), "HelpTspSkinMenuSpeedButton");
     HelpTspSkinMenuSpeedButton->setText(QStringLiteral("Remove URLs"));
@@ -332,7 +333,8 @@ QMenu *TOrvaneTForm::buildSettingsMenu(const QString &name,
         // The hint carries the item's value.
         item->setStatusTip(caption.section(u' ', 0, 0));
         group->addAction(item);
-        connect(item, &QAction::triggered, this, [this, item, handler] { (this->*handler)(item); });
+        connect(item, &QAction::triggered, this,
+                reportingFailures([this, item, handler] { (this->*handler)(item); }));
     }
     return menu;
 }
@@ -356,17 +358,34 @@ void TOrvaneTForm::buildMenus()
     SelectSuccessfullylinks1 =
         ListeTspSkinPopupMenu->addAction(QStringLiteral("Select Successfully links"));
     SelectSuccessfullylinks1->setObjectName(QStringLiteral("SelectSuccessfullylinks1"));
+    SelectFailedRows1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Select Failed Rows"));
+    SelectFailedRows1->setObjectName(QStringLiteral("SelectFailedRows1"));
+    ListeTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N4"));
+    CopySelectedURLstoClipboardAllColumns1 = ListeTspSkinPopupMenu->addAction(
+        QStringLiteral("Copy Selected URLs to Clipboard + All Columns"));
+    CopySelectedURLstoClipboardAllColumns1->setObjectName(
+        QStringLiteral("CopySelectedURLstoClipboardAllColumns1"));
+    CopySelectedURLstoClipboardAllColumns1->setShortcut(
+        QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
     // The shortcuts act while the results list has the focus.
-    for (QAction *item : {CopyURL1, CopySelectedURLstoClipboardColumns1}) {
+    for (QAction *item :
+         {CopyURL1, CopySelectedURLstoClipboardColumns1, CopySelectedURLstoClipboardAllColumns1}) {
         item->setShortcutContext(Qt::WidgetShortcut);
         DownloadsTspSkinListView->addAction(item);
     }
-    connect(CopyURL1, &QAction::triggered, this, &TOrvaneTForm::CopyURL1Click);
-    connect(CopySelectedURLstoClipboardColumns1, &QAction::triggered, this,
-            &TOrvaneTForm::CopySelectedURLstoClipboardColumns1Click);
-    connect(Selectall1, &QAction::triggered, this, &TOrvaneTForm::Selectall1Click);
-    connect(SelectSuccessfullylinks1, &QAction::triggered, this,
-            &TOrvaneTForm::SelectSuccessfullylinks1Click);
+    const std::pair<QAction *, void (TOrvaneTForm::*)()> commands[] = {
+        {CopyURL1, &TOrvaneTForm::CopyURL1Click},
+        {CopySelectedURLstoClipboardColumns1,
+         &TOrvaneTForm::CopySelectedURLstoClipboardColumns1Click},
+        {Selectall1, &TOrvaneTForm::Selectall1Click},
+        {SelectSuccessfullylinks1, &TOrvaneTForm::SelectSuccessfullylinks1Click},
+        {SelectFailedRows1, &TOrvaneTForm::SelectFailedRows1Click},
+        {CopySelectedURLstoClipboardAllColumns1,
+         &TOrvaneTForm::CopySelectedURLstoClipboardAllColumns1Click}};
+    for (const auto &[item, handler] : commands) {
+        connect(item, &QAction::triggered, this,
+                reportingFailures([this, handler = handler] { (this->*handler)(); }));
+    }
     connect(DownloadsTspSkinListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) {
                 ListeTspSkinPopupMenu->popup(DownloadsTspSkinListView->viewport()->mapToGlobal(at));
@@ -471,7 +490,8 @@ void TOrvaneTForm::buildRemoveUrlsMenu()
                             void (TOrvaneTForm::*handler)()) {
         QAction *item = RemoveUrlsTspSkinPopupMenu->addAction(QLatin1String(caption));
         item->setObjectName(QLatin1String(name));
-        connect(item, &QAction::triggered, this, handler);
+        connect(item, &QAction::triggered, this,
+                reportingFailures([this, handler] { (this->*handler)(); }));
     };
     add("RemoveDuplicateURLs1", "Remove Duplicate URLs", &TOrvaneTForm::RemoveDuplicateURLs1Click);
     add("RemoveDuplicateDomains1", "Remove Duplicate Domains",
@@ -596,6 +616,19 @@ void TOrvaneTForm::RemoveEmptyLines1Click()
 
 bool TOrvaneTForm::eventFilter(QObject *watched, QEvent *event)
 {
+    try {
+        if (filterEvent(watched, event)) {
+            return true;
+        }
+    } catch (...) {
+        OrvaneApplication::reportFailure(std::current_exception());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TOrvaneTForm::filterEvent(QObject *watched, QEvent *event)
+{
     const QEvent::Type type = event->type();
     if (watched == DownloadsTspSkinListView && type == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -623,7 +656,7 @@ bool TOrvaneTForm::eventFilter(QObject *watched, QEvent *event)
         m_opener->open(QLatin1String(kPublisherAddress));
         return true;
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 // RunView

@@ -85,6 +85,8 @@ public:
     void SelectSuccessfullylinks1Click();
     void CopyURL1Click();
     void CopySelectedURLstoClipboardColumns1Click();
+    void CopySelectedURLstoClipboardAllColumns1Click();
+    void SelectFailedRows1Click();
     void DownloadsTspSkinListViewDblClick();
     void DownloadsTspSkinListViewInsert(int row);
 
@@ -126,11 +128,17 @@ public:
     QAction *CopySelectedURLstoClipboardColumns1 = nullptr;
     QAction *Selectall1 = nullptr;
     QAction *SelectSuccessfullylinks1 = nullptr;
+    QAction *SelectFailedRows1 = nullptr;
+    QAction *CopySelectedURLstoClipboardAllColumns1 = nullptr;
     QTimer *StartTTimer = nullptr;
     QTimer *EndUpdateTTimer = nullptr;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // The window's own handling of its controls' events; true when the event is done with.
+    bool filterEvent(QObject *watched, QEvent *event);
 
 private:
     void buildControls();
@@ -145,6 +153,8 @@ private:
     QMenu *buildSettingsMenu(const QString &name, const QList<std::pair<QString, QString>> &items,
                              void (TOrvaneTForm::*handler)(QAction *));
     std::vector<int> selectedRows() const;
+    // Selects exactly these rows (ascending), under painting suspension.
+    void selectOnly(const std::vector<int> &rows);
     void Redraw_Off();
     void Redraw_On();
     void openMenuAtPointer(QMenu *menu);
@@ -170,12 +180,14 @@ private:
     std::unique_ptr<MessageSink> m_messageForwarder;
     std::unique_ptr<RunScheduler> m_scheduler;
     Anchors *m_anchors = nullptr;
+    // The newest row that auto scroll is about to bring into view (-1: none).
+    int m_rowToShow = -1;
 };
 
 inline constexpr char kPublisherAddress[] = "https://orvane.app";
 
 // The results list's columns as designed, left to right (URL, Found, ..., Date Checked).
-inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {333, 90, 233, 233,
-                                                                             140, 60, 116};
+inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {
+    333, 90, 233, 233, 140, 60, 116, 100, 120};
 
 } // namespace orvane

@@ -11,9 +11,11 @@
 #include <QFrame>
 #include <QItemSelection>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <algorithm>
+#include <utility>
 
 namespace orvane {
 
@@ -78,29 +80,40 @@ void TOrvaneTForm::Selectall1Click()
     Redraw_On();
 }
 
-void TOrvaneTForm::SelectSuccessfullylinks1Click()
+void TOrvaneTForm::selectOnly(const std::vector<int> &rows)
 {
     Redraw_Off();
     try {
-        QItemSelection found;
-        const std::vector<int> rows = foundRows(*m_results);
+        // Cleared first, so that the selection model need not compare the old selection with the
+        // new one range by range (quadratic in the number of ranges).
+        DownloadsTspSkinListView->selectionModel()->clearSelection();
+        QItemSelection selection;
         // Neighbouring rows go in as one range, so thousands of rows are one cheap selection.
         for (std::size_t i = 0; i < rows.size();) {
             std::size_t end = i;
             while (end + 1 < rows.size() && rows[end + 1] == rows[end] + 1) {
                 ++end;
             }
-            found.select(m_results->index(rows[i], 0),
-                         m_results->index(rows[end], ResultColumnCount - 1));
+            selection.select(m_results->index(rows[i], 0),
+                             m_results->index(rows[end], ResultColumnCount - 1));
             i = end + 1;
         }
-        DownloadsTspSkinListView->selectionModel()->select(found,
-                                                           QItemSelectionModel::ClearAndSelect);
+        DownloadsTspSkinListView->selectionModel()->select(selection, QItemSelectionModel::Select);
     } catch (...) {
         Redraw_On();
         throw;
     }
     Redraw_On();
+}
+
+void TOrvaneTForm::SelectSuccessfullylinks1Click()
+{
+    selectOnly(foundRows(*m_results));
+}
+
+void TOrvaneTForm::SelectFailedRows1Click()
+{
+    selectOnly(failedRows(*m_results));
 }
 
 std::vector<int> TOrvaneTForm::selectedRows() const
@@ -128,6 +141,11 @@ void TOrvaneTForm::CopySelectedURLstoClipboardColumns1Click()
     m_clipboard->setText(selectedRowsText(*m_results, selectedRows(), true));
 }
 
+void TOrvaneTForm::CopySelectedURLstoClipboardAllColumns1Click()
+{
+    m_clipboard->setText(allColumnsText(*m_results, selectedRows()));
+}
+
 void TOrvaneTForm::DownloadsTspSkinListViewDblClick()
 {
     const std::vector<int> rows = selectedRows();
@@ -142,9 +160,26 @@ void TOrvaneTForm::DownloadsTspSkinListViewDblClick()
 
 void TOrvaneTForm::DownloadsTspSkinListViewInsert(int row)
 {
-    if (AutoScrollTspSkinCheckRadioBox->isChecked()) {
-        DownloadsTspSkinListView->scrollTo(m_results->index(row, 0),
-                                           QAbstractItemView::EnsureVisible);
+    if (!AutoScrollTspSkinCheckRadioBox->isChecked()) {
+        return;
+    }
+    // Scrolling lays the whole list out again: rows inserted in one go are scrolled to once, when
+    // the event that inserted them is done, not once each (a quadratic cost for a long list).
+    const bool pending = m_rowToShow >= 0;
+    m_rowToShow = row;
+    if (!pending) {
+        QTimer::singleShot(0, this, [this] {
+            const int shown = std::exchange(m_rowToShow, -1);
+            if (shown < m_results->rowCount()) {
+                // Following new rows is up and down only: a user reading the last columns stays
+                // there.
+                QScrollBar *across = DownloadsTspSkinListView->horizontalScrollBar();
+                const int left = across->value();
+                DownloadsTspSkinListView->scrollTo(m_results->index(shown, 0),
+                                                   QAbstractItemView::EnsureVisible);
+                across->setValue(left);
+            }
+        });
     }
 }
 

@@ -43,9 +43,25 @@ public:
     // Failures written to standard error only, because a box was open already.
     static int unshownFailures();
 
-private:
+    // Shows a failure as one that reached the event loop.
     static void reportFailure(const std::exception_ptr &failure) noexcept;
+
+private:
     static void showFailure(const QString &failure);
 };
+
+// Wraps a command of the window: a failure in it is reported like one that reaches the event loop,
+// but is caught before it unwinds through the toolkit's own frames, which are not built to be
+// unwound (they would leak or be left half-way through what they were doing).
+template <class Handler> auto reportingFailures(Handler handler)
+{
+    return [handler = std::move(handler)]() {
+        try {
+            handler();
+        } catch (...) {
+            OrvaneApplication::reportFailure(std::current_exception());
+        }
+    };
+}
 
 } // namespace orvane

@@ -1,7 +1,8 @@
 // Shows the real window checking about forty pages of a local site, slowly enough that the run is
 // visibly in progress, for scripts/screenshot.sh. Prints "window <id>" once the window is shown and
 // "ready" once some rows have finished. Runs until killed, or for the given number of seconds.
-//   screenshot_probe [seconds]
+// With "right" the results list is scrolled to its last columns.
+//   screenshot_probe [seconds] [right]
 #include "engine/page_fetcher.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
@@ -12,8 +13,10 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTimer>
+#include <QTreeView>
 #include <chrono>
 #include <cstdio>
 
@@ -54,8 +57,14 @@ QByteArray pageBody(int i)
                       "<p>Some thoughts on tools, with a few <a href='https://www.example.org/'>"
                       "references</a> and <a href='/about'>more about us</a>.</p>";
     if (i % 3 == 0) {
-        body += "<p>Recommended: <a href='https://www.site.example/'>" +
-                QByteArray(kAnchors[(i / 3) % 4]) + "</a></p>";
+        const char *const rels[] = {"", " rel='nofollow'",    "", " rel='sponsored'",
+                                    "", " rel='ugc nofollow'"};
+        body += "<p>Recommended: <a href='https://www.site.example/'" +
+                QByteArray(rels[(i / 3) % 6]) + ">" + QByteArray(kAnchors[(i / 3) % 4]) +
+                "</a></p>";
+    }
+    if (i % 7 == 2) {
+        body.replace("<head>", "<head><meta name='robots' content='noindex'>");
     }
     return body + "</body></html>";
 }
@@ -67,6 +76,7 @@ int main(int argc, char **argv)
     orvane::initializeFetcher();
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? QByteArray(argv[1]).toInt() : 0;
+    const bool scrolledRight = argc > 2 && QByteArray(argv[2]) == "right";
 
     orvane::test::TestHttpServer server;
     QStringList lines;
@@ -100,7 +110,7 @@ int main(int argc, char **argv)
     form.spSkinSpeedButton1Click();
 
     QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, &form, [&form, &watcher] {
+    QObject::connect(&watcher, &QTimer::timeout, &form, [&form, &watcher, scrolledRight] {
         const orvane::ResultsModel *results = form.results();
         int finished = 0;
         for (int row = 0; row < results->rowCount(); ++row) {
@@ -108,6 +118,11 @@ int main(int argc, char **argv)
         }
         if (finished >= kFinishedRowsBeforeReady) {
             watcher.stop();
+            if (scrolledRight) {
+                // (Auto scroll follows new rows up and down only, so the columns stay.)
+                QScrollBar *bar = form.DownloadsTspSkinListView->horizontalScrollBar();
+                bar->setValue(bar->maximum());
+            }
             std::printf("ready\n");
             std::fflush(stdout);
         }

@@ -1,0 +1,118 @@
+// The results list with 100,000 finished rows in the real window (offscreen): memory per row and
+// the time of the selection and copy commands. Goal: every command under 250 ms, at most 1.5 KB
+// per row. Figures are printed, never judged.
+#include "run/desktop_seams.h"
+#include "run/results_model.h"
+#include "support/process_memory.h"
+#include "ui/orvane_form.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTreeView>
+#include <cstdio>
+#include <functional>
+
+using namespace orvane;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+class CountingClipboard final : public ClipboardSink
+{
+public:
+    void setText(const QString &text) override { characters = text.size(); }
+    qsizetype characters = 0;
+};
+
+class SilentMessages final : public MessageSink
+{
+public:
+    void information(const QString & /*text*/) override {}
+};
+
+// Rows as a run leaves them: a third found with an anchor, failures of several kinds, the date of
+// the check and, where found, the link type; robots rules on some pages.
+void fill(ResultsModel &results)
+{
+    const QString date = QStringLiteral("9 Dec 2026 17:33:05");
+    const QString statuses[] = {QStringLiteral("OK"),
+                                QStringLiteral("OK"),
+                                QStringLiteral("OK"),
+                                QStringLiteral("HTTP 404"),
+                                QStringLiteral("Cannot open URL"),
+                                QStringLiteral("Timed out")};
+    const QString found = QStringLiteral("Found");
+    const QString notFound = QStringLiteral("Not Found");
+    const QString dofollow = QStringLiteral("dofollow");
+    const QString noindex = QStringLiteral("noindex");
+    for (int i = 0; i < kRows; ++i) {
+        const bool isFound = i % 3 == 0;
+        const QString &status = statuses[i % 6];
+        results.appendRow(
+            QStringLiteral("https://www.site%1.example/blog/post-%2?ref=%3")
+                .arg(i % 9000)
+                .arg(i)
+                .arg(i % 7),
+            {isFound ? found : notFound,
+             isFound ? QStringLiteral("Widgets for every workshop %1").arg(i % 50) : QString(),
+             isFound ? QStringLiteral("https://www.my-site.example/page-%1").arg(i % 40)
+                     : QString(),
+             status, QString::number(20000 + i % 90000), date, isFound ? dofollow : QString(),
+             i % 10 == 0 ? noindex : QString()},
+            isFound ? ImageFound : ImageNotFound);
+    }
+}
+
+double timeMs(const std::function<void()> &work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    QCoreApplication::processEvents(); // the repaint the command asked for
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TOrvaneTForm form;
+    CountingClipboard clipboard;
+    SilentMessages messages;
+    form.setClipboard(&clipboard);
+    form.setMessageSink(&messages);
+    form.show();
+    QCoreApplication::processEvents();
+
+    const long before = test::statusKb("VmRSS");
+    const double fillMs = timeMs([&form] { fill(*form.results()); });
+    const long after = test::statusKb("VmRSS");
+    std::printf("results: %d rows added in %.0f ms, %.0f bytes per row (RSS %ld -> %ld kB)\n",
+                kRows, fillMs, double(after - before) * 1024.0 / kRows, before, after);
+
+    const auto report = [&clipboard](const char *name, double ms, bool copies) {
+        if (copies) {
+            std::printf("results: %-46s %7.1f ms (%lld characters)\n", name, ms,
+                        static_cast<long long>(clipboard.characters));
+        } else {
+            std::printf("results: %-46s %7.1f ms\n", name, ms);
+        }
+    };
+    report("Select All", timeMs([&form] { form.Selectall1Click(); }), false);
+    report("Copy Selected URLs to Clipboard (all rows)", timeMs([&form] { form.CopyURL1Click(); }),
+           true);
+    report("... + Columns (all rows)",
+           timeMs([&form] { form.CopySelectedURLstoClipboardColumns1Click(); }), true);
+    report("... + All Columns (all rows)",
+           timeMs([&form] { form.CopySelectedURLstoClipboardAllColumns1Click(); }), true);
+    report("Select Successfully links", timeMs([&form] { form.SelectSuccessfullylinks1Click(); }),
+           false);
+    report("Select Failed Rows", timeMs([&form] { form.SelectFailedRows1Click(); }), false);
+    report("... + All Columns (failed rows)",
+           timeMs([&form] { form.CopySelectedURLstoClipboardAllColumns1Click(); }), true);
+    std::printf("results: peak RSS %ld kB\n", test::statusKb("VmHWM"));
+    return 0;
+}

@@ -1,0 +1,171 @@
+// Does a found link count: the rel tokens of the link shown, and the robots rules of the page and
+// of its X-Robots-Tag headers.
+#include "engine/link_finder.h"
+#include "engine/link_type.h"
+#include "engine/robots_rules.h"
+#include "support/named_cases.h"
+#include "support/qt_print.h"
+
+#include <QByteArrayList>
+#include <gtest/gtest.h>
+
+namespace orvane {
+namespace {
+
+struct LinkTypeCase
+{
+    const char *name;
+    const char *page;
+    const char *linkType; // nullptr: not found
+};
+
+class LinkTypes : public ::testing::TestWithParam<LinkTypeCase>
+{};
+
+TEST_P(LinkTypes, DescribeTheLinkShownInUrlFound)
+{
+    const LinkTypeCase &c = GetParam();
+    const QString page = QString::fromUtf8(c.page);
+    QString link;
+    QString anchor;
+    ShownLink shown;
+    const bool found = Find_Link(page, QStringLiteral("site.b"), link, anchor, false, shown);
+    ASSERT_EQ(found, c.linkType != nullptr);
+    if (found) {
+        EXPECT_EQ(linkTypeText(page, shown), QString::fromUtf8(c.linkType));
+    }
+}
+
+const LinkTypeCase kLinkTypeCases[] = {
+    {"NoRel", "<a href='https://site.b/'>x</a>", "dofollow"},
+    {"RelAfterHref", "<a href='https://site.b/' rel='nofollow'>x</a>", "nofollow"},
+    {"RelBeforeHref", "<a rel=\"sponsored\" href=\"https://site.b/\">x</a>", "sponsored"},
+    {"Unquoted", "<a class=c rel=ugc href='https://site.b/'>x</a>", "ugc"},
+    {"MixedCaseNameAndTokens", "<a REL='NoFollow UGC' href='https://site.b/'>x</a>",
+     "nofollow ugc"},
+    {"TokensInFixedOrder", "<a href='https://site.b/' rel='ugc noopener sponsored nofollow'>x</a>",
+     "nofollow sponsored ugc"},
+    {"TabsAndLineBreaksBetweenTokens",
+     "<a href='https://site.b/' rel=' ugc\t\n nofollow\r\n'>x</a>", "nofollow ugc"},
+    {"NoopenerOnly", "<a href='https://site.b/' rel='noopener noreferrer'>x</a>", "dofollow"},
+    {"RelWithoutValue", "<a rel href='https://site.b/'>x</a>", "dofollow"},
+    {"EmptyRel", "<a rel='' href='https://site.b/'>x</a>", "dofollow"},
+    {"FirstRelCounts", "<a rel='nofollow' rel='sponsored' href='https://site.b/'>x</a>",
+     "nofollow"},
+    {"OtherAttributesDoNotCount",
+     "<a data-rel='nofollow' title='rel=nofollow' href='https://site.b/'>x</a>", "dofollow"},
+    {"NoBlankBeforeRel", "<a href='https://site.b/'rel='nofollow'>x</a>", "nofollow"},
+    {"PartialTokensDoNotCount", "<a rel='nofollowing ugcx' href='https://site.b/'>x</a>",
+     "dofollow"},
+    // The tag is the one around the href value, even when the match begins at an earlier "<a".
+    {"TagOfTheHrefValue",
+     "<a rel=nofollow>first</a> <link href='https://site.b/' rel=sponsored> y</a>", "sponsored"},
+    {"BareAddress", "<p>Visit https://site.b/page.</p>", "text"},
+    {"LastQualifyingMatchWins",
+     "<a rel=nofollow href='https://site.b/1'>x</a> <a href='https://site.b/2'>y</a>", "dofollow"},
+    {"BareAddressAfterAnAnchor", "<a rel=nofollow href='https://site.b/1'>x</a> https://site.b/2",
+     "text"},
+    // Read as a browser reads it: title is "oops href=", and rel follows.
+    {"UnclosedQuoteInTheTag", "<a title='oops href='https://site.b/' rel=nofollow>x</a>",
+     "nofollow"},
+    {"NotFound", "<a rel=nofollow href='https://other.b/'>x</a>", nullptr},
+};
+INSTANTIATE_TEST_SUITE_P(Table, LinkTypes, ::testing::ValuesIn(kLinkTypeCases), testing::caseName);
+
+TEST(LinkTypes, NothingIsShownWithoutAFoundLink)
+{
+    EXPECT_EQ(linkTypeText(u"<a rel=nofollow href='x'>", ShownLink{}), QString());
+}
+
+struct RobotsCase
+{
+    const char *name;
+    const char *page;
+    QByteArrayList headers;
+    const char *robots;
+};
+
+class RobotsRules : public ::testing::TestWithParam<RobotsCase>
+{};
+
+TEST_P(RobotsRules, ComeFromMetaElementsAndHeaders)
+{
+    const RobotsCase &c = GetParam();
+    const int rules = pageRobotsRules(QString::fromUtf8(c.page)) | headerRobotsRules(c.headers);
+    EXPECT_EQ(robotsText(rules), QString::fromUtf8(c.robots));
+}
+
+const RobotsCase kRobotsCases[] = {
+    {"Nothing", "<html><head><title>t</title></head></html>", {}, ""},
+    {"MetaNoindex", "<meta name=\"robots\" content=\"noindex\">", {}, "noindex"},
+    {"MetaBothInAnyCase",
+     "<META CONTENT='NoFollow, NOINDEX' NAME='Robots'/>",
+     {},
+     "noindex nofollow"},
+    {"MetaNoneIsBoth", "<meta name=googlebot content=none>", {}, "noindex nofollow"},
+    {"MetaIndexFollow", "<meta name=robots content='index, follow'>", {}, ""},
+    {"OtherRobotsIgnored", "<meta name=bingbot content=noindex>", {}, ""},
+    {"OtherMetaIgnored", "<meta name=description content='noindex nofollow'>", {}, ""},
+    {"MetadataIsNotMeta", "<metadata name=robots content=noindex>", {}, ""},
+    {"SeveralMetaElementsAdd",
+     "<meta name=robots content=nofollow><p>x</p><meta name=googlebot content=noindex>",
+     {},
+     "noindex nofollow"},
+    {"QuotedGreaterThanInsideTheTag", "<meta content='a>b, noindex' name=robots>", {}, "noindex"},
+    {"HeaderWithoutAgent", "", {"noindex, nofollow"}, "noindex nofollow"},
+    {"HeaderForGooglebot", "", {"googlebot: nofollow"}, "nofollow"},
+    {"HeaderForAnotherAgent", "", {"otherbot: noindex, nofollow"}, ""},
+    {"HeaderNone", "", {"NONE"}, "noindex nofollow"},
+    {"HeaderValueDirectiveIsNoAgent", "", {"unavailable_after: 25 Jun 2030 15:00:00 PST"}, ""},
+    {"HeaderListWithAColonLater", "", {"noindex, max-snippet: 20"}, "noindex"},
+    {"HeadersAndMetaAdd",
+     "<meta name=robots content=nofollow>",
+     {"otherbot: nofollow", "noindex"},
+     "noindex nofollow"},
+};
+INSTANTIATE_TEST_SUITE_P(Table, RobotsRules, ::testing::ValuesIn(kRobotsCases), testing::caseName);
+
+// Markup built to hurt: each of these must end, without a crash and in linear time (a quadratic
+// scan of 16 MiB would not end within the test's time limit).
+TEST(HostileMarkup, EndsInLinearTime)
+{
+    const qsizetype big = qsizetype{16} * 1024 * 1024;
+    QString metaOpenings;
+    metaOpenings.reserve(big);
+    while (metaOpenings.size() < big) {
+        metaOpenings += QStringLiteral("<meta ");
+    }
+    EXPECT_EQ(pageRobotsRules(metaOpenings), 0);
+
+    QString lastMetaUnclosed(big, u'x');
+    lastMetaUnclosed += QStringLiteral("<meta name=robots content=noindex");
+    EXPECT_EQ(robotsText(pageRobotsRules(lastMetaUnclosed)), QStringLiteral("noindex"));
+
+    QString unclosedQuotes;
+    while (unclosedQuotes.size() < big) {
+        unclosedQuotes += QStringLiteral("<meta name='robots content=\"noindex ");
+    }
+    pageRobotsRules(unclosedQuotes); // whatever it finds, it ends
+
+    QString thousands;
+    for (int i = 0; i < 50000; ++i) {
+        thousands += QStringLiteral("<meta name=keywords content='a, b'>");
+    }
+    thousands += QStringLiteral("<meta name=robots content=nofollow>");
+    EXPECT_EQ(robotsText(pageRobotsRules(thousands)), QStringLiteral("nofollow"));
+
+    const QString longRel = QStringLiteral("<a rel='") + QString(1'000'000, u'n') +
+                            QStringLiteral(" ugc' href='https://site.b/'>x</a>");
+    QString link;
+    QString anchor;
+    ShownLink shown;
+    ASSERT_TRUE(Find_Link(longRel, QStringLiteral("site.b"), link, anchor, false, shown));
+    EXPECT_EQ(linkTypeText(longRel, shown), QStringLiteral("ugc"));
+
+    EXPECT_EQ(relLinkType(QStringLiteral("<a rel='nofollow")), QStringLiteral("nofollow"));
+    EXPECT_EQ(relLinkType(QStringLiteral("<a rel=")), QStringLiteral("dofollow"));
+    EXPECT_EQ(relLinkType(QStringLiteral("<")), QStringLiteral("dofollow"));
+}
+
+} // namespace
+} // namespace orvane

@@ -1,0 +1,134 @@
+// Link Type and Robots in whole runs of the real window, and the two commands that go with them.
+#include "support/qt_print.h"
+#include "support/test_http_server.h"
+#include "support/window_fixture.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeView>
+
+namespace orvane {
+namespace {
+
+using LinkStanding = testing::WindowTest;
+
+TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
+{
+    test::TestHttpServer server;
+    const auto page = [&server](const QByteArray &path, const QByteArray &body,
+                                QList<QByteArray> headers = {}, int status = 200) {
+        headers << "Content-Type: text/html";
+        server.handle(path, [=](test::HttpConnection &c) { c.respond(status, headers, body); });
+        return server.url(path);
+    };
+    const QByteArray link = "<a href='https://www.site.example/'>Our site</a>";
+    setPages({
+        page("/plain", link),
+        page("/nofollow", "<a rel='nofollow ugc' href='https://www.site.example/'>Our site</a>"),
+        page("/meta", "<meta name=robots content='noindex'>" + link),
+        page("/header", link,
+             {"X-Robots-Tag: googlebot: nofollow", "X-Robots-Tag: bingbot: noindex"}),
+        page("/text", "<p>See https://www.site.example/ for more.</p>"),
+        page("/none", "<p>nothing</p>", {"X-Robots-Tag: none"}),
+        page("/gone", "<meta name=googlebot content=noindex><h1>Gone</h1>", {}, 410),
+        test::closedPortUrl(),
+    });
+    // Only the final response's headers count, not those of a redirect on the way.
+    server.handle("/moved", [](test::HttpConnection &c) {
+        c.respond(301, {"Location: /plain", "X-Robots-Tag: noindex"}, "");
+    });
+    form.LinksTspSkinMemo->appendPlainText(server.url("/moved"));
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+
+    const QStringList expected[] = {
+        {"Found", "dofollow", ""},
+        {"Found", "nofollow ugc", ""},
+        {"Found", "dofollow", "noindex"},
+        {"Found", "dofollow", "nofollow"},
+        {"Found", "text", ""},
+        {"Not Found", "", "noindex nofollow"},
+        {"Not Found", "", "noindex"},
+        {"Not Found", "", ""},
+        {"Found", "dofollow", ""},
+    };
+    ASSERT_EQ(form.results()->rowCount(), 9);
+    for (int row = 0; row < 9; ++row) {
+        EXPECT_EQ((QStringList{cell(row, FoundColumn), cell(row, LinkTypeColumn),
+                               cell(row, RobotsColumn)}),
+                  expected[row])
+            << row;
+    }
+
+    // Content mode: robots rules still, no link type.
+    setPages({server.url("/meta")});
+    form.Cauta_Dupa_HTMLTspSkinCheckRadioBox->setChecked(true);
+    form.WebsiteTspSkinEdit->setText(QStringLiteral("Our site"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ((QStringList{cell(0, FoundColumn), cell(0, LinkTypeColumn), cell(0, RobotsColumn)}),
+              (QStringList{"Found", "", "noindex"}));
+}
+
+TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
+{
+    ResultsModel &results = *form.results();
+    const auto add = [&results](const char *url, const char *found, const char *anchor,
+                                const char *status, const char *linkType, const char *robots) {
+        results.appendRow(QString::fromUtf8(url),
+                          {QString::fromUtf8(found), QString::fromUtf8(anchor),
+                           QString::fromUtf8(*status != 0 ? "https://s.example/" : ""),
+                           QString::fromUtf8(status), QStringLiteral("10"),
+                           QStringLiteral("9 Dec 2026 10:00:00"), QString::fromUtf8(linkType),
+                           QString::fromUtf8(robots)},
+                          ImageFound);
+    };
+    add("https://a.example/", "Found", "Tab\there", "OK", "dofollow", "");
+    add("https://b.example/", "Not Found", "", "HTTP 404", "", "noindex");
+    add("https://c.example/", "Searching...", "Downloading...", "", "", "");
+    add("https://d.example/", "Not Found", "", "Cannot open URL", "", "");
+    add("https://e.example/", "Found", "Two\r\nlines", "Timed out", "nofollow", "nofollow");
+
+    form.SelectFailedRows1Click();
+    EXPECT_EQ(form.DownloadsTspSkinListView->selectionModel()->selectedRows().size(), 3);
+    for (const int row : {1, 3, 4}) {
+        EXPECT_TRUE(form.DownloadsTspSkinListView->selectionModel()->isRowSelected(row, {})) << row;
+    }
+
+    const QString captions = QStringLiteral("URL\tFound\tAnchor Text\tUrl Found\tStatus\tFile "
+                                            "Size\tDate Checked\tLink Type\tRobots\r\n");
+    // One row selected also ends its line: the header makes it a table of any size.
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.DownloadsTspSkinListView->setFocus();
+    form.DownloadsTspSkinListView->selectionModel()->select(
+        results.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C,
+                    Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_EQ(desktop.clipboard.size(), 1);
+    EXPECT_EQ(desktop.clipboard.last(),
+              captions + QStringLiteral("https://a.example/\tFound\tTab here\thttps://s.example/"
+                                        "\tOK\t10\t9 Dec 2026 10:00:00\tdofollow\t\r\n"));
+
+    form.SelectFailedRows1Click();
+    form.CopySelectedURLstoClipboardAllColumns1Click();
+    const QStringList lines = desktop.clipboard.last().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 5); // captions, three rows, and the empty rest after the last CR LF
+    EXPECT_EQ(lines[3], QStringLiteral("https://e.example/\tFound\tTwo  lines\thttps://s.example/"
+                                       "\tTimed out\t10\t9 Dec 2026 10:00:00\tnofollow\tnofollow"));
+    EXPECT_EQ(lines[4], QString());
+
+    // Nothing selected: the captions alone. The older copies are as they were.
+    form.DownloadsTspSkinListView->clearSelection();
+    form.CopySelectedURLstoClipboardAllColumns1Click();
+    EXPECT_EQ(desktop.clipboard.last(), captions);
+    form.SelectFailedRows1Click();
+    form.CopySelectedURLstoClipboardColumns1Click();
+    EXPECT_EQ(desktop.clipboard.last().count(u'\t'), 12);
+}
+
+} // namespace
+} // namespace orvane

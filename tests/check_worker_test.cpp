@@ -103,8 +103,8 @@ protected:
     ResultRowRef dispatch(const QString &url, const QString &target, bool contentMode = false)
     {
         const ResultRowRef row = addPendingRow(url);
-        auto *worker = new TMyThread(url, target, row, contentMode, environment());
-        EXPECT_TRUE(worker->Start());
+        EXPECT_TRUE(TMyThread::Start(
+            std::make_unique<TMyThread>(url, target, row, contentMode, environment())));
         return row;
     }
 
@@ -277,10 +277,11 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
                       {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
     time_out = 7000;
     const ResultRowRef row = addPendingRow("https://a.example/");
-    auto *worker = new TMyThread("https://a.example/", "site.example", row, false, environment());
+    auto worker = std::make_unique<TMyThread>("https://a.example/", "site.example", row, false,
+                                              environment());
     EXPECT_EQ(no_threads.load(), 1);
     time_out = 1000; // later choices do not reach a worker that exists
-    EXPECT_TRUE(worker->Start());
+    EXPECT_TRUE(TMyThread::Start(std::move(worker)));
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(cannedSource->lastTimeOut(), 7000);
     EXPECT_EQ(rowTexts(0)[FoundColumn], QStringLiteral("Found"));

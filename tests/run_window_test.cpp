@@ -252,8 +252,8 @@ TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
 {
     SlowSite site;
     int attempts = 0;
-    form.scheduler().services().startWorker = [&attempts](TMyThread &worker) {
-        return ++attempts != 2 && worker.Start();
+    form.scheduler().services().startWorker = [&attempts](std::unique_ptr<TMyThread> worker) {
+        return ++attempts != 2 && TMyThread::Start(std::move(worker));
     };
     setPages(
         {site.page("/a", kLinking, 0), site.page("/b", kLinking, 0), site.page("/c", kLinking, 0)});

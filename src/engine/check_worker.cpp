@@ -40,21 +40,19 @@ TMyThread::~TMyThread()
     no_threads.fetch_sub(1);
 }
 
-bool TMyThread::Start()
+bool TMyThread::Start(std::unique_ptr<TMyThread> worker)
 {
     try {
-        std::thread([this] { run(); }).detach();
+        // Should the thread not start, its closure and the worker in it are destroyed here.
+        std::thread([owned = std::move(worker)]() mutable {
+            owned->Execute();
+            GuiBridge::synchronize(owned->fEnvironment.bridge, [&owned] { owned->Show_Result(); });
+            owned.reset(); // the worker ends with its thread, after its report
+        }).detach();
         return true;
     } catch (const std::system_error &) {
         return false;
     }
-}
-
-void TMyThread::run()
-{
-    Execute();
-    GuiBridge::synchronize(fEnvironment.bridge, [this] { Show_Result(); });
-    delete this;
 }
 
 void TMyThread::Execute()

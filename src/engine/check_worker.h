@@ -24,7 +24,7 @@ struct WorkerEnvironment
 };
 
 // Checks one page on a thread of its own and reports into its row on the GUI thread. Once started
-// it owns itself: it deletes itself when its thread body ends.
+// its thread owns it: the worker ends with its thread body.
 class TMyThread
 {
 public:
@@ -35,9 +35,10 @@ public:
     TMyThread(const TMyThread &) = delete;
     TMyThread &operator=(const TMyThread &) = delete;
 
-    // Starts the thread. From then on the worker deletes itself. Returns false when the platform
-    // refuses a thread: the worker has not started and still belongs to the caller.
-    bool Start();
+    // Starts the worker's thread, which owns the worker from then on and destroys it when its body
+    // ends, after the report. False when the platform refuses a thread: the worker is destroyed
+    // at once (no_threads drops with it).
+    static bool Start(std::unique_ptr<TMyThread> worker);
 
     // The worker's findings, for the report and for tests.
     const QString &url() const { return fURL; }
@@ -56,8 +57,6 @@ public:
     void Show_Result();
 
 private:
-    void run();
-
     QString fURL;
     QString fCauta;
     bool fCauta_dupa_html = false;

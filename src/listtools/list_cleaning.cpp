@@ -2,6 +2,7 @@
 
 #include "listtools/url_splitter.h"
 
+#include <QScopeGuard>
 #include <QSet>
 #include <functional>
 #include <set>
@@ -18,17 +19,14 @@ CleaningOutcome runCommand(PageList &list, const char *suffix,
                            const std::function<PageListEdits(PageList &)> &decide)
 {
     const int before = list.lineCount();
-    list.suspendRepaint();
-    try {
+    {
+        list.suspendRepaint();
+        const auto resumed = qScopeGuard([&list] { list.resumeRepaint(); }); // also on a failure
         const PageListEdits edits = decide(list);
         if (!edits.isEmpty()) {
             list.applyEdits(edits);
         }
-    } catch (...) {
-        list.resumeRepaint();
-        throw;
     }
-    list.resumeRepaint();
     const int removed = before - list.lineCount();
     return {removed, QString::number(removed) + QLatin1String(suffix)};
 }

@@ -2,6 +2,8 @@
 
 #include "engine/run_counters.h"
 
+#include <QScopeGuard>
+
 namespace orvane {
 
 const char kRunCompleted[] =
@@ -67,13 +69,8 @@ void RunScheduler::StartTTimerTimer()
         return; // a nested event loop delivered a tick while one is running
     }
     Sunt_In_Timer = true;
-    try {
-        tickBody();
-    } catch (...) {
-        Sunt_In_Timer = false;
-        throw;
-    }
-    Sunt_In_Timer = false;
+    const auto cleared = qScopeGuard([this] { Sunt_In_Timer = false; }); // on every way out
+    tickBody();
 }
 
 void RunScheduler::tickBody()
@@ -124,13 +121,12 @@ void RunScheduler::Creaza_download(const QString &URL)
                            {},
                            dateCheckedText(m_services.clock(), m_services.locale)},
                           ImagePending);
-    auto *worker =
-        new TMyThread(URL, m_inputs.target(), row, m_inputs.contentMode(), m_services.workers);
-    if (m_services.startWorker(*worker)) {
-        return; // the worker owns itself now
+    auto worker = std::make_unique<TMyThread>(URL, m_inputs.target(), row, m_inputs.contentMode(),
+                                              m_services.workers);
+    if (m_services.startWorker(std::move(worker))) {
+        return;
     }
     // The platform refused a thread: the row must not stay pending, and the run goes on.
-    delete worker;
     const int index = row.row();
     results.beginRowUpdate(index);
     results.setSubItem(index, FoundSubItem, QStringLiteral("Not Found"));

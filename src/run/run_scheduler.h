@@ -51,10 +51,9 @@ public:
         WorkerEnvironment workers;
         std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
         QLocale locale = QLocale::system();
-        // Starts a worker's thread; false when the platform refuses one.
-        std::function<bool(TMyThread &)> startWorker = [](TMyThread &worker) {
-            return worker.Start();
-        };
+        // Starts a worker's thread, which then owns it; false when the platform refuses one.
+        std::function<bool(std::unique_ptr<TMyThread>)> startWorker =
+            [](std::unique_ptr<TMyThread> worker) { return TMyThread::Start(std::move(worker)); };
     };
 
     // `timer` is the dispatch timer (StartTTimer); the scheduler connects its ticks and owns its

@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QItemSelection>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
@@ -83,27 +84,22 @@ void TOrvaneTForm::Selectall1Click()
 void TOrvaneTForm::selectOnly(const std::vector<int> &rows)
 {
     Redraw_Off();
-    try {
-        // Cleared first, so that the selection model need not compare the old selection with the
-        // new one range by range (quadratic in the number of ranges).
-        DownloadsTspSkinListView->selectionModel()->clearSelection();
-        QItemSelection selection;
-        // Neighbouring rows go in as one range, so thousands of rows are one cheap selection.
-        for (std::size_t i = 0; i < rows.size();) {
-            std::size_t end = i;
-            while (end + 1 < rows.size() && rows[end + 1] == rows[end] + 1) {
-                ++end;
-            }
-            selection.select(m_results->index(rows[i], 0),
-                             m_results->index(rows[end], ResultColumnCount - 1));
-            i = end + 1;
+    const auto resumed = qScopeGuard([this] { Redraw_On(); }); // also when selecting fails
+    // Cleared first, so that the selection model need not compare the old selection with the new
+    // one range by range (quadratic in the number of ranges).
+    DownloadsTspSkinListView->selectionModel()->clearSelection();
+    QItemSelection selection;
+    // Neighbouring rows go in as one range, so thousands of rows are one cheap selection.
+    for (std::size_t i = 0; i < rows.size();) {
+        std::size_t end = i;
+        while (end + 1 < rows.size() && rows[end + 1] == rows[end] + 1) {
+            ++end;
         }
-        DownloadsTspSkinListView->selectionModel()->select(selection, QItemSelectionModel::Select);
-    } catch (...) {
-        Redraw_On();
-        throw;
+        selection.select(m_results->index(rows[i], 0),
+                         m_results->index(rows[end], ResultColumnCount - 1));
+        i = end + 1;
     }
-    Redraw_On();
+    DownloadsTspSkinListView->selectionModel()->select(selection, QItemSelectionModel::Select);
 }
 
 void TOrvaneTForm::SelectSuccessfullylinks1Click()

@@ -29,10 +29,8 @@ int main(int argc, char **argv)
                                                 form.bridge()->handle()};
     for (int i = 0; i < workers; ++i) {
         const orvane::ResultRowRef row = form.results()->appendRow(url, {}, orvane::ImagePending);
-        auto *worker = new orvane::TMyThread(url, QStringLiteral("x"), row, false, environment);
-        if (!worker->Start()) {
-            delete worker;
-        }
+        orvane::TMyThread::Start(
+            std::make_unique<orvane::TMyThread>(url, QStringLiteral("x"), row, false, environment));
     }
     QTimer::singleShot(700, &form, [&form] {
         std::printf("closing %d\n", orvane::no_threads.load());

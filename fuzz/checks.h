@@ -8,10 +8,12 @@
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
 #include "engine/link_type.h"
+#include "engine/pcre_pattern.h"
 #include "engine/robots_rules.h"
 #include "listtools/list_cleaning.h"
 #include "listtools/page_list.h"
 #include "listtools/url_splitter.h"
+#include "support/reference_cleaning.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,6 +25,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
 #include <string>
 
 namespace orvane::fuzz {
@@ -229,6 +233,8 @@ inline std::string checkOneFind(const QString &page, const QString &target)
     if (link != unsetLink || anchor != unsetAnchor)
         return "content mode wrote the link or the anchor" + where;
 
+    // A message is put together once, on the way out: nothing is concatenated per pass.
+    // NOLINTBEGIN(performance-inefficient-string-concatenation)
     for (const CodePage codePage : {CodePage::Utf8, CodePage::Windows1252}) {
         const CodePagePin pin(codePage);
         const std::string mode = std::string(" in link mode (") + nameOf(codePage) + ")";
@@ -252,6 +258,7 @@ inline std::string checkOneFind(const QString &page, const QString &target)
         if (!inContent)
             return "found" + mode + " but not in content mode" + where;
     }
+    // NOLINTEND(performance-inefficient-string-concatenation)
     return {};
 }
 
@@ -506,8 +513,7 @@ inline std::string checkCodePages(const std::uint8_t *data, std::size_t size)
         return "UTF-8 round trip of " + show(decoded) + " gave " + show(back);
 
     for (const QString &text : {decoded, utf16FromBytes(data, size)}) {
-        const std::string error = checkNarrowing(text);
-        if (!error.empty())
+        if (std::string error = checkNarrowing(text); !error.empty())
             return error;
     }
 
@@ -531,7 +537,7 @@ inline std::string checkCodePages(const std::uint8_t *data, std::size_t size)
 // ---- list cleaning -------------------------------------------------------------------------
 
 // The line-by-line passes are quadratic: longer inputs are not checked.
-inline constexpr std::size_t kMaxListBytes = 12 * 1024;
+inline constexpr std::size_t kMaxListBytes = std::size_t{12} * 1024;
 inline constexpr int kMaxListLines = 256;
 
 inline bool hasHost(const QString &line)
@@ -630,6 +636,152 @@ inline std::string checkListCleaning(const std::uint8_t *data, std::size_t size)
     return {};
 }
 
+// ---- rewritePattern ------------------------------------------------------------------------
+
+// PCRE2 given the pattern as written, with PcrePattern's options and its own caseless mode and
+// "\s": on ASCII subjects without VT that is what the rewrite spells out. The interpreter, with a
+// small match limit: the fuzzer's patterns can backtrack a lot.
+class PlainPcre2
+{
+public:
+    explicit PlainPcre2(const QString &pattern)
+    {
+        pcre2_compile_context *context = pcre2_compile_context_create(nullptr);
+        pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
+        int error = 0;
+        PCRE2_SIZE offset = 0;
+        m_code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.utf16()), pattern.size(),
+                               PCRE2_CASELESS | PCRE2_DOTALL | PCRE2_UTF, &error, &offset, context);
+        pcre2_compile_context_free(context);
+        if (m_code == nullptr)
+            return;
+        m_data = pcre2_match_data_create_from_pattern(m_code, nullptr);
+        m_context = pcre2_match_context_create(nullptr);
+        pcre2_set_match_limit(m_context, 100'000);
+    }
+    ~PlainPcre2()
+    {
+        pcre2_match_context_free(m_context);
+        pcre2_match_data_free(m_data);
+        pcre2_code_free(m_code);
+    }
+    PlainPcre2(const PlainPcre2 &) = delete;
+    PlainPcre2 &operator=(const PlainPcre2 &) = delete;
+
+    bool compiled() const { return m_code != nullptr; }
+    int match(const QString &subject, qsizetype from)
+    {
+        return pcre2_match(m_code, reinterpret_cast<PCRE2_SPTR>(subject.utf16()), subject.size(),
+                           from, PCRE2_NOTEMPTY, m_data, m_context);
+    }
+    // Where a group of the last match starts or ends; -1 when it did not take part.
+    qsizetype bound(int index) const
+    {
+        const PCRE2_SIZE value = pcre2_get_ovector_pointer(m_data)[index];
+        return value == PCRE2_UNSET ? -1 : static_cast<qsizetype>(value);
+    }
+
+private:
+    pcre2_code *m_code = nullptr;
+    pcre2_match_data *m_data = nullptr;
+    pcre2_match_context *m_context = nullptr;
+};
+
+// The rewritten pattern finds what PCRE2 finds, group for group, until either gives up.
+inline std::string compareMatches(const PcrePattern &rewritten, PlainPcre2 &plain,
+                                  const QString &subject)
+{
+    PcrePattern::Searcher searcher(rewritten, subject);
+    qsizetype from = 0;
+    for (int n = 0; n < 64; ++n) {
+        const int result = plain.match(subject, from);
+        const bool found = searcher.find(from);
+        if (searcher.gaveUp() || (result < 0 && result != PCRE2_ERROR_NOMATCH))
+            return {};
+        const std::string at = " from " + std::to_string(from);
+        if (found != (result > 0))
+            return std::string(found ? "a match PCRE2 does not find" : "no match") + at;
+        if (!found)
+            return {};
+        if (searcher.groupCount() != result)
+            return std::to_string(searcher.groupCount()) + " groups instead of " +
+                   std::to_string(result) + at;
+        const QChar *matchData = searcher.groupView(0).data();
+        for (int i = 0; i < result; ++i) {
+            const QStringView view = searcher.groupView(i);
+            const qsizetype start =
+                view.isNull() ? -1 : view.data() - matchData + searcher.matchStart();
+            const qsizetype end = view.isNull() ? -1 : start + view.size();
+            if (start != plain.bound(2 * i) || end != plain.bound(2 * i + 1))
+                return "group " + std::to_string(i) + " is " + show(view) + at;
+        }
+        from = searcher.matchEnd();
+    }
+    return {};
+}
+
+inline std::string compareWithPlainPcre2(const QString &pattern, CaseFolding folding,
+                                         PlainPcre2 &plain, const QString &subject)
+{
+    const char *mode = folding == CaseFolding::AsciiOnly ? " (ASCII-only)" : " (engine)";
+    try {
+        const PcrePattern rewritten(pattern, folding);
+        if (!plain.compiled())
+            return std::string("the rewrite compiles what PCRE2 refuses") + mode;
+        if (std::string error = compareMatches(rewritten, plain, subject); !error.empty())
+            return error + mode;
+    } catch (const PcreError &error) {
+        if (plain.compiled())
+            return std::string("the rewrite does not compile: ") + error.what() + mode;
+    }
+    return {};
+}
+
+// The first byte is the pattern's length; the pattern follows (one character per byte, so that
+// non-ASCII ones come too), then the subject: ASCII, with VT made a letter and no CR LF pair (a
+// search does not start at the LF of one when the pattern names neither CR nor LF, as the
+// rewritten "\s" does).
+inline std::string checkPatternRewrite(const std::uint8_t *data, std::size_t size)
+{
+    if (size == 0)
+        return {};
+    const std::size_t patternSize = data[0] < size ? data[0] : size - 1;
+    const QString pattern = QString::fromLatin1(reinterpret_cast<const char *>(data + 1),
+                                                static_cast<qsizetype>(patternSize));
+    QString subject;
+    for (std::size_t i = 1 + patternSize; i < size && subject.size() < 1024; ++i) {
+        const char16_t c = data[i] & 0x7F;
+        const bool crLf = c == u'\n' && subject.endsWith(u'\r');
+        subject += QChar(c == u'\v' || crLf ? u'v' : c);
+    }
+    const std::string where = " (pattern " + show(pattern) + ", subject " + show(subject) + ")";
+
+    int refusals = 0;
+    for (const CaseFolding folding : {CaseFolding::AsciiOnly, CaseFolding::Engine}) {
+        try {
+            const QString rewritten = rewritePattern(pattern, folding);
+            for (const QChar c : rewritten) {
+                if (c.unicode() > 0x7F)
+                    return "the rewrite made " + show(rewritten) + where;
+            }
+        } catch (const std::invalid_argument &) {
+            ++refusals;
+        }
+    }
+    if (refusals == 1)
+        return "only one case folding was refused" + where;
+    if (refusals == 2)
+        return {};
+
+    PlainPcre2 plain(pattern);
+    for (const CaseFolding folding : {CaseFolding::AsciiOnly, CaseFolding::Engine}) {
+        if (std::string error = compareWithPlainPcre2(pattern, folding, plain, subject);
+            !error.empty())
+            return error + where;
+    }
+    return {};
+}
+
 // ---- the list of checks --------------------------------------------------------------------
 
 using CheckFunction = std::string (*)(const std::uint8_t *, std::size_t);
@@ -641,9 +793,10 @@ struct Check
 };
 
 inline constexpr Check kChecks[] = {
-    {"url_splitter", checkUrlSplitter},  {"link_finder", checkLinkFinder},
-    {"strip_trim", checkStripTrim},      {"clean_status", checkCleanStatus},
-    {"legacy_codepage", checkCodePages}, {"list_cleaning", checkListCleaning},
+    {"url_splitter", checkUrlSplitter},       {"link_finder", checkLinkFinder},
+    {"strip_trim", checkStripTrim},           {"clean_status", checkCleanStatus},
+    {"legacy_codepage", checkCodePages},      {"list_cleaning", checkListCleaning},
+    {"pattern_rewrite", checkPatternRewrite},
 };
 
 // For the fuzz targets: a failed check is a crash, with the reason on stderr.

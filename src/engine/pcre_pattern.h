@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/pattern_rewrite.h"
+
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -8,29 +10,11 @@
 
 namespace orvane {
 
-// How the letters of a pattern compare under the caseless option.
-enum class CaseFolding {
-    // A letter matches its two ASCII cases only (PCRE2 would also let "k" match U+212A KELVIN SIGN
-    // and "s" match U+017F LATIN SMALL LETTER LONG S).
-    AsciiOnly,
-    // Whatever PCRE2 does by itself (kept for measurements and for showing the difference).
-    Engine,
-};
-
 // Whether a pattern is compiled for PCRE2's JIT.
 enum class JitMode {
     IfAvailable, // the JIT when the machine has it, else the interpreter
     Off,         // always the interpreter (for comparing the two)
 };
-
-// Rewrites a pattern so that PCRE2 matches it the way the link finder's patterns are meant:
-// "\s" (inside and outside character classes) becomes exactly space, tab, LF, FF and CR, never
-// VT; "\S" outside classes becomes its complement. With CaseFolding::AsciiOnly every literal
-// ASCII letter and every class holding one is put in a case-sensitive group that lists both
-// cases. Throws std::invalid_argument for constructs it cannot rewrite faithfully (inline "i"
-// options, POSIX classes, "\S" or "\Q" inside a class, classes mixing ASCII letters with
-// non-ASCII characters).
-QString rewritePattern(const QString &pattern, CaseFolding folding = CaseFolding::AsciiOnly);
 
 // A pattern that failed to compile or could not be set up.
 class PcreError : public std::runtime_error
@@ -43,10 +27,11 @@ private:
     int m_code;
 };
 
-// One compiled PCRE2 (16-bit) pattern with the link finder's configuration: caseless, dot-all, UTF,
-// newline ANY, its own character tables built as the "C" locale classifies characters, and JIT
-// when the machine has it. The pattern text goes through rewritePattern() first. Searches are
-// not-empty and bounded by kMatchLimit. An object is used by one thread at a time.
+// One compiled PCRE2 (16-bit) pattern with the link finder's configuration: dot-all, UTF, newline
+// ANY, PCRE2's built-in character tables (the process locale plays no part), and JIT when the
+// machine has it. The pattern text goes through rewritePattern() first; only CaseFolding::Engine
+// adds PCRE2's caseless mode. Searches are not-empty and bounded by kMatchLimit. An object is used
+// by one thread at a time.
 class PcrePattern
 {
 public:
@@ -67,8 +52,6 @@ public:
     PcrePattern &operator=(const PcrePattern &) = delete;
 
     bool usesJit() const;
-    // The text handed to PCRE2.
-    QString compiledText() const;
 
     // Successive matches in one subject. The subject's UTF-16 is checked once, here; lone
     // surrogates are searched as U+FFFD (same length, so offsets and groups still refer to the

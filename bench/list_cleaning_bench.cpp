@@ -6,6 +6,7 @@
 #include "engine/page_fetcher.h"
 #include "listtools/list_cleaning.h"
 #include "run/desktop_seams.h"
+#include "support/reference_cleaning.h"
 #include "ui/orvane_form.h"
 
 #include <QAction>

@@ -1,6 +1,7 @@
 #include "listtools/list_cleaning.h"
 #include "support/named_cases.h"
 #include "support/qt_print.h"
+#include "support/reference_cleaning.h"
 
 #include <QRandomGenerator>
 #include <functional>

@@ -1,3 +1,4 @@
+#include "run/gauge_value.h"
 #include "run/results_commands.h"
 #include "run/status_texts.h"
 #include "support/qt_print.h"

@@ -1,5 +1,6 @@
 // Every text the window can show is whole at the designed geometry, measured with the fonts the
 // window really uses; controls that cannot fit a text grow instead of cutting it.
+#include "run/gauge_value.h"
 #include "run/status_texts.h"
 #include "support/qt_print.h"
 #include "support/window_fixture.h"

@@ -5,6 +5,7 @@
 #include "run/results_model.h"
 
 #include <QString>
+#include <chrono>
 #include <memory>
 
 namespace orvane {
@@ -40,17 +41,6 @@ public:
     // at once (no_threads drops with it).
     static bool Start(std::unique_ptr<TMyThread> worker);
 
-    // The worker's findings, for the report and for tests.
-    const QString &url() const { return fURL; }
-    bool found() const { return fGasit; }
-    const QString &linkFound() const { return fReturnare_URL; }
-    const QString &anchorText() const { return fReturnare_Ancora; }
-    const QString &status() const { return fRezultat; }
-    const QString &linkType() const { return fLinkType; }
-    const QString &robots() const { return fRobots; }
-    int size() const { return fSize; }
-    int timeOut() const { return fTimeOut; }
-
     // The check itself, on the calling thread (the thread body runs it, then reports).
     void Execute();
     // Fills the row and counts the result. GUI thread, while the worker waits.
@@ -73,11 +63,6 @@ private:
     WorkerEnvironment fEnvironment;
 };
 
-} // namespace orvane
-
-#include <chrono>
-
-namespace orvane {
 // At program end: aborts every fetch, drops every report still to come and waits up to `wait` for
 // the workers to end. True when none is left.
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait);

@@ -102,10 +102,4 @@ void GuiBridge::shutdown()
     m_core->queue.clear();
 }
 
-bool GuiBridge::isShutDown() const
-{
-    std::lock_guard lock(m_core->mutex);
-    return m_core->receiver == nullptr;
-}
-
 } // namespace orvane

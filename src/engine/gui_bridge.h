@@ -28,7 +28,6 @@ public:
 
     // Drops every pending call and releases its waiting caller; later calls are dropped too.
     void shutdown();
-    bool isShutDown() const;
 
     // Runs every call waiting in the queue (on the bridge's thread). Invoked by name, so that Qt
     // alone allocates and frees the wake-up event.

@@ -1,6 +1,7 @@
 #include "engine/page_fetcher.h"
 
 #include "engine/ca_store.h"
+#include "engine/memory.h"
 
 #include <atomic>
 #include <cstring>
@@ -10,18 +11,11 @@
 #include <string>
 #include <unordered_set>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
-
 namespace orvane {
 
 namespace {
 
 std::once_flag g_initOnce;
-// Blocks of this size and more are mapped on their own rather than taken from an arena.
-constexpr int kLargeBlockBytes = 1024 * 1024;
-constexpr int kAllocatorPools = 2;
 std::atomic<bool> g_aborted{false};
 
 // Multi handles of the fetches running now, so that an abort can wake each one up.
@@ -237,17 +231,7 @@ QList<QByteArray> requestHeaderLines()
 void initializeFetcher()
 {
     std::call_once(g_initOnce, [] {
-#if defined(__GLIBC__)
-        // Pages of up to 16 MiB, and their decoded text of twice that, are built on the workers'
-        // threads. Once glibc has freed one such mapped block it raises its mapping threshold to
-        // match, and later ones are cut from the per-thread arenas, which keep them after the run:
-        // tens of MiB per arena that never go back. A fixed threshold keeps every large block in a
-        // mapping of its own, returned when it is freed.
-        mallopt(M_MMAP_THRESHOLD, kLargeBlockBytes);
-        // Hundreds of workers would otherwise spread small blocks over one pool per core and
-        // more, each keeping its own free memory after a run.
-        mallopt(M_ARENA_MAX, kAllocatorPools);
-#endif
+        tuneAllocatorForPages();
         curl_global_init(CURL_GLOBAL_DEFAULT);
     });
 }

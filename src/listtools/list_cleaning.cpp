@@ -5,7 +5,6 @@
 #include <QScopeGuard>
 #include <QSet>
 #include <functional>
-#include <set>
 
 namespace orvane {
 
@@ -37,8 +36,6 @@ QString hostKey(const QString &host)
     return host.toCaseFolded();
 }
 
-} // namespace
-
 // Marks every line whose key (empty: the line takes no part) was seen on an earlier line.
 PageListEdits deleteRepeatedKeys(PageList &lines,
                                  const std::function<QString(const QString &)> &keyOf)
@@ -65,6 +62,8 @@ PageListEdits deleteRepeatedKeys(PageList &lines,
     }
     return edits;
 }
+
+} // namespace
 
 CleaningOutcome removeDuplicateUrls(PageList &list)
 {
@@ -150,33 +149,6 @@ bool cauta_url(const PageList &list, const QString &Url_Cautat, int Skip_Positio
         }
     }
     return false;
-}
-
-void removeDuplicateUrlsLineByLine(PageList &list)
-{
-    for (int index = list.lineCount() - 1; index >= 0; --index) {
-        if (cauta_url(list, list.line(index), index)) {
-            list.deleteLine(index);
-        }
-    }
-}
-
-void removeDuplicateDomainsLineByLine(PageList &list)
-{
-    UrlSplitter splitter;
-    std::set<QString> seenHosts;
-    int index = 0;
-    while (index < list.lineCount()) {
-        const QString address = trimmedText(list.line(index));
-        if (!address.isEmpty()) {
-            splitter.setURI(address);
-            if (!splitter.Host().isEmpty() && !seenHosts.insert(hostKey(splitter.Host())).second) {
-                list.deleteLine(index);
-                continue; // the next line has moved up into this index
-            }
-        }
-        ++index;
-    }
 }
 
 } // namespace orvane

@@ -32,9 +32,4 @@ CleaningOutcome removeEmptyLines(PageList &list);
 // Url_Cautat.
 bool cauta_url(const PageList &list, const QString &Url_Cautat, int Skip_Position);
 
-// The duplicate passes done one line at a time, each line compared with every other: quadratic,
-// kept to check the fast commands against and to measure them by.
-void removeDuplicateUrlsLineByLine(PageList &list);
-void removeDuplicateDomainsLineByLine(PageList &list);
-
 } // namespace orvane

@@ -16,7 +16,8 @@ RunScheduler::RunScheduler(QTimer &timer, Inputs inputs, Services services)
 {
     m_timer.setInterval(kTickMs);
     m_timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] { StartTTimerTimer(); });
+    // The timer is the context: no tick can reach a scheduler whose timer is gone.
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { StartTTimerTimer(); });
 }
 
 void RunScheduler::spSkinSpeedButton1Click()

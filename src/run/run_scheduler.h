@@ -3,6 +3,7 @@
 #include "engine/check_worker.h"
 #include "listtools/page_list.h"
 #include "run/desktop_seams.h"
+#include "run/gauge_value.h"
 #include "run/results_model.h"
 #include "run/status_texts.h"
 

@@ -28,23 +28,4 @@ QString dateCheckedText(const QDateTime &when, const QLocale &locale);
 // (the addresses and the anchor text). Used to size the columns so that none of these is cut.
 QStringList closedColumnTexts(int column, const QLocale &locale);
 
-// A progress gauge that keeps its value within its bounds and shows a truncated whole percentage.
-class GaugeValue
-{
-public:
-    int minimum() const { return m_minimum; }
-    int maximum() const { return m_maximum; }
-    int value() const { return m_value; }
-    void setMaximum(int maximum);
-    void setValue(int value);
-    // 0 when maximum equals minimum.
-    int percent() const;
-    QString text() const;
-
-private:
-    int m_minimum = 0;
-    int m_maximum = 100;
-    int m_value = 0;
-};
-
 } // namespace orvane

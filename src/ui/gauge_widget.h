@@ -1,6 +1,6 @@
 #pragma once
 
-#include "run/status_texts.h"
+#include "run/gauge_value.h"
 
 #include <QWidget>
 

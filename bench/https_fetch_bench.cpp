@@ -111,6 +111,7 @@ int main(int argc, char **argv)
     // workers has them.
     std::atomic<int> failures{0};
     std::vector<std::thread> threads;
+    threads.reserve(concurrent);
     for (int i = 0; i < concurrent; ++i) {
         threads.emplace_back([&] {
             if (!fetchOk(slowUrl)) {

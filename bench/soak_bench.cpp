@@ -222,7 +222,7 @@ QStringList buildSite(test::TestHttpServer &server, int pages, const QString &re
             });
             break;
         case RandomBytes: {
-            const QByteArray body = noise[static_cast<std::size_t>(i) % noise.size()];
+            const QByteArray &body = noise[static_cast<std::size_t>(i) % noise.size()];
             server.handle(target, [body](test::HttpConnection &c) {
                 c.respond(200, {"Content-Type: text/html"}, body);
             });

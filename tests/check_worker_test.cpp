@@ -102,7 +102,7 @@ protected:
     // Starts one worker for `url` into a new row and returns the row reference.
     ResultRowRef dispatch(const QString &url, const QString &target, bool contentMode = false)
     {
-        const ResultRowRef row = addPendingRow(url);
+        ResultRowRef row = addPendingRow(url);
         EXPECT_TRUE(TMyThread::Start(
             std::make_unique<TMyThread>(url, target, row, contentMode, environment())));
         return row;

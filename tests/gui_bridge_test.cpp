@@ -20,6 +20,7 @@ TEST(GuiBridge, RunsWorkerCallsOnTheGuiThreadWhileTheWorkerWaits)
     std::atomic<int> finished{0};
     std::atomic<int> ranOnGui{0};
     std::vector<std::thread> workers;
+    workers.reserve(kWorkers);
     for (int i = 0; i < kWorkers; ++i) {
         workers.emplace_back([&] {
             bool ran = false;
@@ -53,8 +54,10 @@ TEST(GuiBridge, ShutdownReleasesWaitingCallersWithoutRunningTheirCalls)
     const auto handle = bridge->handle();
     std::atomic<int> ran{0};
     std::atomic<int> dropped{0};
+    constexpr int kWorkers = 8;
     std::vector<std::thread> workers;
-    for (int i = 0; i < 8; ++i) {
+    workers.reserve(kWorkers);
+    for (int i = 0; i < kWorkers; ++i) {
         workers.emplace_back([&] {
             if (!GuiBridge::synchronize(handle, [&] { ++ran; })) {
                 ++dropped;

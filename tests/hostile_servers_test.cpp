@@ -227,7 +227,7 @@ TEST_F(HostileRun, BrokenAnswersEndTheirRowsOnly)
     server.handle("/loop", [](HttpConnection &c) { c.respond(302, {"Location: /loop"}, ""); });
     const QByteArray hugeHead = []() -> QByteArray {
         QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
-        for (int i = 0; head.size() < 1024 * 1024; ++i) {
+        for (int i = 0; head.size() < qsizetype{1024} * 1024; ++i) {
             head += "X-Filler-" + QByteArray::number(i) + ": " + QByteArray(200, 'v') + "\r\n";
         }
         return head + "Content-Length: " + QByteArray::number(kLink.size()) +
@@ -355,7 +355,7 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
         EXPECT_LT(after - before, 3 * kCapKb);
         if (peakReset) {
             // Bytes, decoded text and the search's copy at most for each, never the stream.
-            EXPECT_LT(peak - before, kEndless * 8 * kCapKb);
+            EXPECT_LT(peak - before, kCapKb * kEndless * 8);
         }
     }
 }

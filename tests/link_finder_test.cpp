@@ -163,7 +163,7 @@ TEST(LinkFinderLinkMode, TargetIsNotTrimmedOrParsed)
 QString pageOfAddresses(int count, int qualifying)
 {
     QString page;
-    page.reserve(count * 24);
+    page.reserve(qsizetype{count} * 24);
     for (int i = 1; i <= count; ++i)
         page += (i == qualifying ? u"https://site.example/ "_s : u"https://other.example/ "_s);
     return page;
@@ -242,7 +242,8 @@ TEST(LinkFinderHardPages, GivenUpSearchEndsQuietlyWithTheResultSoFar)
     // The second search starts in a run of unclosed anchors and exceeds the match limit. A search
     // without a limit would go on to find the final address.
     const QString page = u"<a href='https://site.example/1'>One</a>"_s +
-                         repeatedTo(u"<a href=\"x\">y"_s, 256 * 1024) + u" https://site.example/2";
+                         repeatedTo(u"<a href=\"x\">y"_s, qsizetype{256} * 1024) +
+                         u" https://site.example/2";
     const Outcome outcome = findLink(page, u"site.example"_s);
     EXPECT_TRUE(outcome.found);
     EXPECT_EQ(outcome.link, u"https://site.example/1"_s);
@@ -255,7 +256,8 @@ TEST(LinkFinderHardPages, ThousandsOfSearchesNearTheLimitEndWithinTheCpuBudget)
     // ends that search as a match: every search stays under the match limit, yet all of them
     // together would keep the thread busy for a minute or more.
     const QString page = u"<a href='https://site.example/1'>One</a>"_s +
-                         repeatedTo(u"<ahttp://q.r "_s, 13 * 10000) + QString(6'000'000, u'x');
+                         repeatedTo(u"<ahttp://q.r "_s, qsizetype{13} * 10000) +
+                         QString(6'000'000, u'x');
     const auto start = std::chrono::steady_clock::now();
     const Outcome outcome = findLink(page, u"site.example"_s);
     const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -332,6 +334,7 @@ TEST(LinkFinderConcurrency, ManyThreadsGetTheSameResults)
     constexpr int kRounds = 25;
     std::vector<int> mismatches(kThreads, 0);
     std::vector<std::thread> threads;
+    threads.reserve(kThreads);
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             for (int round = 0; round < kRounds; ++round) {

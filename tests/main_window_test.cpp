@@ -209,6 +209,8 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder)
                      "-", "RemoveEmptyLines1|Remove Empty Lines|"}));
     EXPECT_EQ(menuItems(form.ListeTspSkinPopupMenu),
               (QStringList{"CopyURL1|Copy Selected URLs to Clipboard|Ctrl+C",
+                           // Long items are split across lines; no comma is missing.
+                           // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
                            "CopySelectedURLstoClipboardColumns1|Copy Selected URLs to Clipboard + "
                            "Columns|Ctrl+Shift+C",
                            "-", "Selectall1|Select All|",

@@ -471,7 +471,7 @@ TEST_F(PageFetcherTls, UntrustedCertificateCannotOpen)
 // Writes the CA certificate where tls::setCaBundleFile can be pointed at it.
 QString writeBundle(const QTemporaryDir &directory, const QByteArray &pem)
 {
-    const QString path = directory.filePath(QStringLiteral("ca.pem"));
+    QString path = directory.filePath(QStringLiteral("ca.pem"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pem) != pem.size()) {
         return QString();
@@ -589,6 +589,7 @@ TEST_F(PageFetcherAbort, AbortEndsRunningFetchesAtOnceAndLaterOnesImmediately)
     std::atomic<int> finished{0};
     std::atomic<int> failedOrCut{0};
     std::vector<std::thread> threads;
+    threads.reserve(kFetches);
     for (int i = 0; i < kFetches; ++i) {
         threads.emplace_back([&] {
             const Fetched result = fetch(server.url("/stall"), 0);
@@ -644,6 +645,7 @@ TEST_F(PageFetcherConcurrency, ConcurrentFetchesEachGetTheirOwnPage)
     }
     std::vector<Fetched> results(kFetches);
     std::vector<std::thread> threads;
+    threads.reserve(kFetches);
     for (int i = 0; i < kFetches; ++i) {
         threads.emplace_back(
             [&, i] { results[i] = fetch(server.url("/p" + QByteArray::number(i))); });

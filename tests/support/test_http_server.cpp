@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -23,7 +24,7 @@ namespace orvane::test {
 
 namespace {
 
-constexpr qsizetype kMaxHeadBytes = 64 * 1024;
+constexpr qsizetype kMaxHeadBytes = qsizetype{64} * 1024;
 
 void ignoreSigpipe()
 {
@@ -625,7 +626,11 @@ FullBacklogListener::FullBacklogListener()
         if (filler < 0) {
             throw std::runtime_error("FullBacklogListener: socket failed");
         }
-        connect(filler, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        // Non-blocking: the connection stays in progress for good once the queue is full.
+        if (connect(filler, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 &&
+            errno != EINPROGRESS) {
+            throw std::runtime_error("FullBacklogListener: connect failed");
+        }
         m_fillers.append(filler);
     }
 }

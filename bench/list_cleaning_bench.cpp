@@ -6,6 +6,7 @@
 #include "engine/page_fetcher.h"
 #include "listtools/list_cleaning.h"
 #include "run/desktop_seams.h"
+#include "support/process_memory.h"
 #include "support/reference_cleaning.h"
 #include "ui/orvane_form.h"
 
@@ -75,15 +76,6 @@ double threadCpuMs()
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-// The first field of /proc/loadavg.
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string first;
-    file >> first;
-    return first;
-}
-
 // The message box, without the box.
 class LastMessage final : public MessageSink
 {
@@ -126,7 +118,7 @@ int main(int argc, char **argv)
         const QString original = realisticList(count).join(u'\n');
         std::printf(
             "%d lines, in the memo (load %s):  command  (processor)       undo       redo\n", count,
-            loadAverage().c_str());
+            test::loadAverage().c_str());
         for (const auto &[name, objectName] : commands) {
             memo.setPlainText(original);
             QAction *item = form.findChild<QAction *>(QLatin1String(objectName));

@@ -37,21 +37,13 @@ using namespace orvane;
 
 namespace {
 
+using orvane::test::loadAverage;
 using orvane::test::resetPeakMemory;
 using orvane::test::statusKb;
 
 constexpr int kPages = 2000;
 constexpr int kAnswerMs = 50;
 constexpr int kRunLimitMs = 600000;
-
-// The first field of /proc/loadavg: other work on the machine skews every figure here.
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string first;
-    file >> first;
-    return first;
-}
 
 // The message box, without the box: records the texts and says when the run ended.
 class RecordingSink final : public MessageSink

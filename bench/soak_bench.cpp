@@ -41,20 +41,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
+using orvane::test::loadAverage;
 using orvane::test::resetPeakMemory;
 using orvane::test::statusKb;
 
 constexpr int kDefaultPages = 10000;
 constexpr int kRunLimitMs = 20 * 60 * 1000;
 constexpr int kSlowAnswerMs = 1000;
-
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string first;
-    file >> first;
-    return first;
-}
 
 // Lets queued events and deferred deletions run for a while.
 void settle(std::chrono::milliseconds duration)

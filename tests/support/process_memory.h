@@ -29,4 +29,13 @@ inline bool resetPeakMemory()
     return clear.good();
 }
 
+// The first field of /proc/loadavg: other work on the machine skews every benchmark figure.
+inline std::string loadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string first;
+    file >> first;
+    return first;
+}
+
 } // namespace orvane::test

@@ -1,6 +1,5 @@
 #include "engine/gui_bridge.h"
 
-#include <QMetaObject>
 #include <QThread>
 #include <condition_variable>
 #include <deque>
@@ -34,6 +33,7 @@ GuiBridge::GuiBridge(QObject *parent) : QObject(parent), m_core(std::make_shared
 {
     m_core->receiver = this;
     m_core->thread = thread();
+    connect(this, &GuiBridge::drainRequested, this, &GuiBridge::drain, Qt::QueuedConnection);
 }
 
 GuiBridge::~GuiBridge()
@@ -67,7 +67,7 @@ bool GuiBridge::synchronize(const Handle &bridge, const std::function<void()> &c
     core.queue.push_back(state);
     if (!core.drainPosted) {
         core.drainPosted = true;
-        QMetaObject::invokeMethod(core.receiver, "drain", Qt::QueuedConnection);
+        emit core.receiver->drainRequested();
     }
     state->done.wait(lock, [&] { return state->finished; });
     return !state->dropped;

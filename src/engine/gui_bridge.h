@@ -29,9 +29,13 @@ public:
     // Drops every pending call and releases its waiting caller; later calls are dropped too.
     void shutdown();
 
-    // Runs every call waiting in the queue (on the bridge's thread). Invoked by name, so that Qt
-    // alone allocates and frees the wake-up event.
-    Q_INVOKABLE void drain();
+    // Runs every call waiting in the queue (on the bridge's thread).
+    void drain();
+
+signals:
+    // Emitted by a worker to wake the bridge's thread. A queued signal rather than a posted
+    // functor, so that Qt alone allocates and frees the wake-up event.
+    void drainRequested();
 
 private:
     Handle m_core;

@@ -4,9 +4,10 @@
 // timer itself, and what the GUI thread spent its time on.
 //   run_window_bench [10|100|500]    (no argument: all three)
 #include "engine/page_fetcher.h"
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
+#include "run/run_counters.h"
 #include "run/run_scheduler.h"
 #include "support/process_memory.h"
 #include "support/test_http_server.h"

@@ -6,9 +6,10 @@
 // list are cleared, with the run time and pages per second.
 //   soak_bench [pages]    (default 10000)
 #include "engine/page_fetcher.h"
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
+#include "run/run_counters.h"
 #include "run/run_scheduler.h"
 #include "support/process_memory.h"
 #include "support/test_http_server.h"

@@ -58,7 +58,8 @@ if [ ${#unformatted[@]} -gt 0 ]; then
   failed=1
 fi
 
-# Headers are checked where the sources include them (HeaderFilterRegex in .clang-tidy).
+# Headers are checked where the sources include them (HeaderFilterRegex in .clang-tidy). Sources
+# reach a layer's headers through the link <tree>/layers/<layer>/<layer> to src/<layer>.
 sources=()
 fuzz_sources=()
 for file in "${files[@]}"; do
@@ -127,7 +128,8 @@ fi
 if [ "$failed" -ne 0 ]; then
   # Once per place, however many sources include it.
   mapfile -t findings < <(grep -E '(warning|error):|terminated by signal|Error while processing' \
-    "$work/findings" | sed -E 's#/[^/]+/\.\./#/#g' | sort -u)
+    "$work/findings" | sed -E -e 's#/[^/]+/\.\./#/#g' \
+    -e "s#[^ :]*/layers/([a-z]+)/\\1/#$root/src/\\1/#g" | sort -u)
   if [ ${#findings[@]} -gt 0 ]; then
     echo "style: clang-tidy found:"
     for finding in "${findings[@]}"; do

@@ -1,6 +1,8 @@
 #include "engine/check_worker.h"
 #include "engine/legacy_codepage.h"
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
+#include "run/row_report.h"
+#include "run/run_counters.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
 #include "support/wait.h"
@@ -12,6 +14,7 @@
 #include <map>
 #include <mutex>
 #include <new>
+#include <vector>
 
 namespace orvane {
 namespace {
@@ -103,8 +106,8 @@ protected:
     ResultRowRef dispatch(const QString &url, const QString &target, bool contentMode = false)
     {
         ResultRowRef row = addPendingRow(url);
-        EXPECT_TRUE(TMyThread::Start(
-            std::make_unique<TMyThread>(url, target, row, contentMode, environment())));
+        EXPECT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
+            url, target, std::make_unique<RowReport>(row), contentMode, environment())));
         return row;
     }
 
@@ -277,14 +280,143 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
                       {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
     time_out = 7000;
     const ResultRowRef row = addPendingRow("https://a.example/");
-    auto worker = std::make_unique<TMyThread>("https://a.example/", "site.example", row, false,
-                                              environment());
+    auto worker =
+        std::make_unique<TMyThread>("https://a.example/", "site.example",
+                                    std::make_unique<RowReport>(row), false, environment());
     EXPECT_EQ(no_threads.load(), 1);
     time_out = 1000; // later choices do not reach a worker that exists
     EXPECT_TRUE(TMyThread::Start(std::move(worker)));
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(cannedSource->lastTimeOut(), 7000);
     EXPECT_EQ(rowTexts(0)[FoundColumn], QStringLiteral("Found"));
+}
+
+// What a worker hands over, seen through a receiver that keeps it: one value per worker, on the GUI
+// thread, with the texts as the check made them; the receiver goes with the worker.
+struct ReportLog
+{
+    std::vector<CheckReport> reports;
+    std::vector<bool> onGuiThread;
+    std::atomic<int> receiversGone{0};
+    int goingMs = 0; // how long a receiver takes to go
+};
+
+class RecordingReceiver final : public CheckReceiver
+{
+public:
+    explicit RecordingReceiver(std::shared_ptr<ReportLog> log) : m_log(std::move(log)) {}
+    ~RecordingReceiver() override
+    {
+        QThread::msleep(static_cast<unsigned long>(m_log->goingMs));
+        ++m_log->receiversGone;
+    }
+    void report(const CheckReport &result) override
+    {
+        m_log->reports.push_back(result);
+        m_log->onGuiThread.push_back(QThread::currentThread() == qApp->thread());
+    }
+
+private:
+    std::shared_ptr<ReportLog> m_log;
+};
+
+QStringList fields(const CheckReport &report)
+{
+    return {report.found ? QStringLiteral("found") : QStringLiteral("not found"),
+            report.link,
+            report.anchor,
+            report.status,
+            QString::number(report.size),
+            report.linkType,
+            report.robots};
+}
+
+class CheckWorkerReport : public CheckWorker
+{
+protected:
+    std::shared_ptr<ReportLog> dispatchRecorded(const QString &url, const QString &target,
+                                                bool contentMode = false, int goingMs = 0)
+    {
+        auto log = std::make_shared<ReportLog>();
+        log->goingMs = goingMs;
+        EXPECT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
+            url, target, std::make_unique<RecordingReceiver>(log), contentMode, environment())));
+        return log;
+    }
+    // The one value reported, once the worker and its receiver are gone.
+    static QStringList onlyReport(const ReportLog &log)
+    {
+        EXPECT_EQ(log.receiversGone.load(), 1);
+        if (log.reports.size() != 1) {
+            ADD_FAILURE() << log.reports.size() << " reports";
+            return {};
+        }
+        EXPECT_TRUE(log.onGuiThread[0]);
+        return fields(log.reports[0]);
+    }
+};
+
+TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
+{
+    const QByteArray page = "<meta name=robots content=noindex><p>"
+                            "<a rel='nofollow' href='https://site.example/a'>Our <b>site</b></a>";
+    const QByteArray plain = "<p>nothing</p>";
+    cannedSource->add("https://found.example/", {page});
+    cannedSource->add("https://plain.example/", {plain});
+    cannedSource->add("https://slow.example/", {page, QString::fromLatin1(kTimedOut)});
+    const QByteArray fragmentPage = "<div><b>Hi</b></div>";
+    cannedSource->add("https://content.example/", {fragmentPage});
+    const auto found = dispatchRecorded("https://found.example/", "site.example");
+    const auto plainLog = dispatchRecorded("https://plain.example/", "site.example");
+    const auto slow = dispatchRecorded("https://slow.example/", "site.example");
+    const auto content = dispatchRecorded("https://content.example/", "<b>Hi</b>", true);
+    ASSERT_TRUE(waitForAllWorkers());
+
+    const QString size = QString::number(page.size());
+    EXPECT_EQ(onlyReport(*found), (QStringList{"found", "https://site.example/a", "Our site", "OK",
+                                               size, "nofollow", "noindex"}));
+    EXPECT_EQ(onlyReport(*plainLog),
+              (QStringList{"not found", "", "", "OK", QString::number(plain.size()), "", ""}));
+    EXPECT_EQ(onlyReport(*slow), (QStringList{"found", "https://site.example/a", "Our site",
+                                              "Timed out", size, "nofollow", "noindex"}));
+    // A fragment found in Content mode has neither a link nor a link type.
+    EXPECT_EQ(onlyReport(*content),
+              (QStringList{"found", "", "", "OK", QString::number(fragmentPage.size()), "", ""}));
+    // The worker reports; counting is the receiver's business.
+    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(not_found_count, 0);
+}
+
+TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
+{
+    const QString message = QStringLiteral("Error (12029): can't connect.\r\n");
+    cannedSource->add("https://refused.example/",
+                      {{}, {}, CannedSource::Failure::Download, message});
+    cannedSource->add("https://oom.example/", {{}, {}, CannedSource::Failure::OutOfMemory});
+    cannedSource->add("https://odd.example/", {{}, {}, CannedSource::Failure::Other});
+    const auto refused = dispatchRecorded("https://refused.example/", "site.example");
+    const auto oom = dispatchRecorded("https://oom.example/", "site.example");
+    const auto odd = dispatchRecorded("https://odd.example/", "site.example");
+    ASSERT_TRUE(waitForAllWorkers());
+
+    // The fetcher's message as it came: the row, not the worker, decides what of it to show.
+    EXPECT_EQ(onlyReport(*refused), (QStringList{"not found", "", "", message, "0", "", ""}));
+    EXPECT_EQ(onlyReport(*oom), (QStringList{"not found", "", "", "Out of memory", "0", "", ""}));
+    EXPECT_EQ(onlyReport(*odd), (QStringList{"not found", "", "", "Check failed", "0", "", ""}));
+}
+
+// Closing the program: a report still to come never reaches its receiver, which goes with its
+// worker all the same.
+TEST_F(CheckWorkerReport, ShutdownDropsTheReportAndTheReceiver)
+{
+    cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    const auto log = dispatchRecorded("https://a.example/", "site.example", false, 100);
+    QThread::msleep(50); // the worker now waits for this thread
+    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    EXPECT_EQ(log->receiversGone.load(), 1); // gone before the worker left no_threads
+    waitUntil([] { return false; }, std::chrono::milliseconds(50));
+    EXPECT_TRUE(log->reports.empty());
+    resetDownloadAbort();
 }
 
 // Start clears the list while workers of a stopped run are still fetching: their reports must

@@ -1,6 +1,6 @@
 // The run scheduler on its own: ticked by hand, with workers that check canned pages on the
 // calling thread, a fixed clock and a fixed locale. No sockets, no window.
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 #include "run/run_scheduler.h"
 #include "support/qt_print.h"
 

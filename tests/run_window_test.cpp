@@ -1,5 +1,6 @@
 #include "engine/check_worker.h"
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
+#include "run/run_counters.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
 #include "support/window_fixture.h"

@@ -4,7 +4,7 @@
 #include "engine/link_finder.h"
 #include "engine/page_fetcher.h"
 #include "engine/robots_rules.h"
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 
 #include <QThread>
 #include <new>
@@ -27,16 +27,20 @@ QString Clean_Status(const QString &text)
     return result;
 }
 
-TMyThread::TMyThread(QString URL, QString Cauta, ResultRowRef Item, bool ContentMode,
-                     WorkerEnvironment Environment)
+TMyThread::TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> Receiver,
+                     bool ContentMode, WorkerEnvironment Environment)
     : fURL(std::move(URL)), fCauta(std::move(Cauta)), fCauta_dupa_html(ContentMode),
-      fItem(std::move(Item)), fTimeOut(time_out.load()), fEnvironment(std::move(Environment))
+      fReceiver(std::move(Receiver)), fTimeOut(time_out.load()),
+      fEnvironment(std::move(Environment))
 {
+    Q_ASSERT(fReceiver);
     no_threads.fetch_add(1);
 }
 
 TMyThread::~TMyThread()
 {
+    // The receiver goes first, so that no_threads at 0 means no worker's receiver is left either.
+    fReceiver.reset();
     no_threads.fetch_sub(1);
 }
 
@@ -111,31 +115,8 @@ void TMyThread::Execute()
 
 void TMyThread::Show_Result()
 {
-    ResultsModel *model = fItem.model();
-    const int row = fItem.row();
-    if (model == nullptr || row < 0) {
-        return; // the row was removed (a new run started): nothing to fill, nothing to count
-    }
-    model->beginRowUpdate(row);
-    try {
-        model->setSubItem(row, FoundSubItem,
-                          fGasit ? QStringLiteral("Found") : QStringLiteral("Not Found"));
-        model->setSubItem(row, AnchorTextSubItem, fReturnare_Ancora);
-        model->setSubItem(row, UrlFoundSubItem, fReturnare_URL);
-        model->setSubItem(row, StatusSubItem, Clean_Status(fRezultat));
-        model->setSubItem(row, FileSizeSubItem, QString::number(fSize));
-        model->setSubItem(row, LinkTypeSubItem, fLinkType);
-        model->setSubItem(row, RobotsSubItem, fRobots);
-        if (fGasit) {
-            ++found_count;
-        } else {
-            ++not_found_count;
-        }
-        model->setImageIndex(row, fGasit ? ImageFound : ImageNotFound);
-    } catch (...) {
-        // What was set stays set.
-    }
-    model->endRowUpdate(row);
+    fReceiver->report(CheckReport{fGasit, fReturnare_URL, fReturnare_Ancora, fRezultat, fSize,
+                                  fLinkType, fRobots});
 }
 
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait)

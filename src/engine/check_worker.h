@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/check_report.h"
 #include "engine/gui_bridge.h"
 #include "engine/page_source.h"
-#include "run/results_model.h"
 
 #include <QString>
 #include <chrono>
@@ -24,13 +24,13 @@ struct WorkerEnvironment
     GuiBridge::Handle bridge;
 };
 
-// Checks one page on a thread of its own and reports into its row on the GUI thread. Once started
-// its thread owns it: the worker ends with its thread body.
+// Checks one page on a thread of its own and hands what it found to its receiver on the GUI thread.
+// Once started its thread owns it: the worker ends with its thread body.
 class TMyThread
 {
 public:
     // GUI thread. Counts the worker in no_threads and copies time_out.
-    TMyThread(QString URL, QString Cauta, ResultRowRef Item, bool ContentMode,
+    TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> Receiver, bool ContentMode,
               WorkerEnvironment Environment);
     ~TMyThread();
     TMyThread(const TMyThread &) = delete;
@@ -43,7 +43,7 @@ public:
 
     // The check itself, on the calling thread (the thread body runs it, then reports).
     void Execute();
-    // Fills the row and counts the result. GUI thread, while the worker waits.
+    // Reports what Execute found to the receiver. GUI thread, while the worker waits.
     void Show_Result();
 
 private:
@@ -58,7 +58,7 @@ private:
     // Does the link count: what the shown link passes on, and what the page tells search engines.
     QString fLinkType;
     QString fRobots;
-    ResultRowRef fItem;
+    std::unique_ptr<CheckReceiver> fReceiver;
     int fTimeOut = 0;
     WorkerEnvironment fEnvironment;
 };

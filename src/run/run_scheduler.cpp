@@ -1,6 +1,8 @@
 #include "run/run_scheduler.h"
 
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
+#include "run/row_report.h"
+#include "run/run_counters.h"
 
 #include <QScopeGuard>
 
@@ -122,8 +124,9 @@ void RunScheduler::Creaza_download(const QString &URL)
                            {},
                            dateCheckedText(m_services.clock(), m_services.locale)},
                           ImagePending);
-    auto worker = std::make_unique<TMyThread>(URL, m_inputs.target(), row, m_inputs.contentMode(),
-                                              m_services.workers);
+    auto worker =
+        std::make_unique<TMyThread>(URL, m_inputs.target(), std::make_unique<RowReport>(row),
+                                    m_inputs.contentMode(), m_services.workers);
     if (m_services.startWorker(std::move(worker))) {
         return;
     }

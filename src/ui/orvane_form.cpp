@@ -1,7 +1,6 @@
 #include "ui/orvane_form.h"
 
 #include "engine/page_source.h"
-#include "engine/run_counters.h"
 #include "ui/anchors.h"
 #include "ui/desktop_services.h"
 #include "ui/gauge_widget.h"

@@ -1,5 +1,5 @@
 // The main window's handlers for the run, the results list and the run settings.
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 #include "run/results_commands.h"
 #include "ui/orvane_form.h"
 #include "ui/status_panel.h"

@@ -3,8 +3,9 @@
 //   shutdown_probe <url> <workers>
 #include "engine/check_worker.h"
 #include "engine/page_fetcher.h"
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 #include "run/results_model.h"
+#include "run/row_report.h"
 #include "ui/orvane_form.h"
 #include "ui/program.h"
 
@@ -29,8 +30,9 @@ int main(int argc, char **argv)
                                                 form.bridge()->handle()};
     for (int i = 0; i < workers; ++i) {
         const orvane::ResultRowRef row = form.results()->appendRow(url, {}, orvane::ImagePending);
-        orvane::TMyThread::Start(
-            std::make_unique<orvane::TMyThread>(url, QStringLiteral("x"), row, false, environment));
+        orvane::TMyThread::Start(std::make_unique<orvane::TMyThread>(
+            url, QStringLiteral("x"), std::make_unique<orvane::RowReport>(row), false,
+            environment));
     }
     QTimer::singleShot(700, &form, [&form] {
         std::printf("closing %d\n", orvane::no_threads.load());

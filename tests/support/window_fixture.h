@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run_counters.h"
+#include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "support/wait.h"
 #include "ui/orvane_form.h"

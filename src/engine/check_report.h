@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace orvane {
+
+// What one check found, handed from the worker to whoever shows it. Texts are as the check made
+// them: the status is the fetcher's message or note ("OK" when there was none), not yet cut down
+// to what a row shows.
+struct CheckReport
+{
+    bool found = false;
+    QString link;   // the link (or the fragment's place) that matched: Url Found
+    QString anchor; // its anchor text
+    QString status;
+    int size = 0; // the page's size in the legacy code page
+    QString linkType;
+    QString robots;
+};
+
+// Where a worker's report goes. Called once per worker, on the GUI thread, while the worker waits;
+// never called when the program shuts down first. Destroyed with the worker, on its thread.
+class CheckReceiver
+{
+public:
+    virtual ~CheckReceiver() = default;
+    virtual void report(const CheckReport &result) = 0;
+};
+
+} // namespace orvane

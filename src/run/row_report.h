@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/check_report.h"
+#include "run/results_model.h"
+
+namespace orvane {
+
+// Shows a worker's report in its row of the results list and counts it in the run.
+class RowReport final : public CheckReceiver
+{
+public:
+    explicit RowReport(ResultRowRef row) : m_row(std::move(row)) {}
+
+    // One update of the row: the cells, then the count, then the image. A row that is gone (a new
+    // Start cleared the list) is left alone and the report is not counted.
+    void report(const CheckReport &result) override;
+
+private:
+    ResultRowRef m_row;
+};
+
+} // namespace orvane

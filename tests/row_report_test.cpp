@@ -1,0 +1,139 @@
+// The run layer's side of a worker's report: what a report does to its row and to the run's
+// counts, without a worker or a thread.
+#include "run/row_report.h"
+#include "run/run_counters.h"
+#include "support/qt_print.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace orvane {
+namespace {
+
+const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
+
+class RowReportTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        found_count = 0;
+        not_found_count = 0;
+    }
+
+    ResultRowRef addPendingRow(const QString &url)
+    {
+        return model.appendRow(
+            url,
+            {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {}, {}, {}, kDate},
+            ImagePending);
+    }
+    QStringList rowTexts(int row) const
+    {
+        QStringList texts;
+        for (int column = 0; column < ResultColumnCount; ++column) {
+            texts << model.index(row, column).data().toString();
+        }
+        return texts;
+    }
+    int rowImage(int row) const
+    {
+        return model.index(row, UrlColumn).data(ResultsModel::ImageIndexRole).toInt();
+    }
+
+    ResultsModel model;
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
+{
+    const ResultRowRef first = addPendingRow(QStringLiteral("https://a.example/"));
+    const ResultRowRef second = addPendingRow(QStringLiteral("https://b.example/"));
+    RowReport(first).report({true, QStringLiteral("https://site.example/x"),
+                             QStringLiteral("Our site"), QStringLiteral("OK"), 1234,
+                             QStringLiteral("nofollow ugc"), QStringLiteral("noindex")});
+    EXPECT_EQ(rowTexts(0),
+              (QStringList{"https://a.example/", "Found", "Our site", "https://site.example/x",
+                           "OK", "1234", kDate, "nofollow ugc", "noindex"}));
+    EXPECT_EQ(rowImage(0), ImageFound);
+    EXPECT_EQ(found_count, 1);
+    EXPECT_EQ(not_found_count, 0);
+
+    // The status is cut down to what a row shows; the other texts are shown as they came.
+    RowReport(second).report(
+        {false, {}, {}, QStringLiteral("Error (12029): can't connect.\r\n"), 0, {}, {}});
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://b.example/", "Not Found", "", "",
+                                        "Error 12029 cant connect", "0", kDate, "", ""}));
+    EXPECT_EQ(rowImage(1), ImageNotFound);
+    EXPECT_EQ(found_count, 1);
+    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(rowTexts(0)[FoundColumn], QStringLiteral("Found")); // the other row is untouched
+}
+
+// Views and the status bar learn of a report once, when all of it is done: the cells, the count
+// and the image.
+TEST_F(RowReportTest, IsOneUpdateOfTheRowSeenOnlyWhenComplete)
+{
+    addPendingRow(QStringLiteral("https://other.example/"));
+    const ResultRowRef row = addPendingRow(QStringLiteral("https://a.example/"));
+    struct Seen
+    {
+        int row;
+        int firstColumn;
+        int lastColumn;
+        int found;
+        int image;
+        QString robots;
+    };
+    std::vector<Seen> seen;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
+                         seen.push_back({topLeft.row(), topLeft.column(), bottomRight.column(),
+                                         found_count, rowImage(topLeft.row()),
+                                         rowTexts(topLeft.row())[RobotsColumn]});
+                     });
+    RowReport(row).report({true, QStringLiteral("https://site.example/"), QStringLiteral("x"),
+                           QStringLiteral("OK"), 10, QStringLiteral("dofollow"),
+                           QStringLiteral("nofollow")});
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].row, 1);
+    EXPECT_EQ(seen[0].firstColumn, 0);
+    EXPECT_EQ(seen[0].lastColumn, ResultColumnCount - 1);
+    EXPECT_EQ(seen[0].found, 1);
+    EXPECT_EQ(seen[0].image, ImageFound);
+    EXPECT_EQ(seen[0].robots, QStringLiteral("nofollow"));
+}
+
+// A new Start clears the list while workers of the old run still report.
+TEST_F(RowReportTest, LeavesARemovedRowAloneAndUncounted)
+{
+    RowReport old(addPendingRow(QStringLiteral("https://old.example/")));
+    model.clear();
+    addPendingRow(QStringLiteral("https://new.example/"));
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    old.report({true,
+                QStringLiteral("https://site.example/"),
+                QStringLiteral("x"),
+                QStringLiteral("OK"),
+                10,
+                QStringLiteral("dofollow"),
+                {}});
+    old.report({false, {}, {}, QStringLiteral("Timed out"), 0, {}, {}});
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
+                                        "", "", "", kDate, "", ""}));
+    EXPECT_EQ(rowImage(0), ImagePending);
+    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(not_found_count, 0);
+
+    // Nor does a report whose model is gone.
+    auto gone = std::make_unique<ResultsModel>();
+    RowReport orphan(gone->appendRow(QStringLiteral("https://a.example/"), {}, ImagePending));
+    gone.reset();
+    orphan.report({true, {}, {}, QStringLiteral("OK"), 0, {}, {}});
+    EXPECT_EQ(found_count, 0);
+}
+
+} // namespace
+} // namespace orvane

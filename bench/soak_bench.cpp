@@ -10,6 +10,7 @@
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
+#include "support/named_child.h"
 #include "support/process_memory.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
@@ -42,6 +43,7 @@ using namespace std::chrono_literals;
 namespace {
 
 using orvane::test::loadAverage;
+using orvane::test::namedChild;
 using orvane::test::resetPeakMemory;
 using orvane::test::statusKb;
 
@@ -267,9 +269,10 @@ int main(int argc, char **argv)
     RecordingSink sink;
     form.setMessageSink(&sink);
     form.show();
-    form.findChild<QAction *>(QStringLiteral("N500Threads3"))->trigger();
-    form.findChild<QAction *>(QStringLiteral("imeOut5s1"))->trigger();
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    namedChild<QAction>(form, "N500Threads3")->trigger();
+    namedChild<QAction>(form, "imeOut5s1")->trigger();
+    namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
+    auto *memo = namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo");
     settle(200ms);
     const long startKb = statusKb("VmRSS");
 
@@ -283,7 +286,7 @@ int main(int argc, char **argv)
             warmUp.handle(target, [](test::HttpConnection &c) { c.respond(200, {}, kLink); });
             lines << warmUp.url(target);
         }
-        form.LinksTspSkinMemo->setPlainText(lines.join(QLatin1Char('\n')));
+        memo->setPlainText(lines.join(QLatin1Char('\n')));
         form.spSkinSpeedButton1Click();
         QElapsedTimer clock;
         clock.start();
@@ -293,7 +296,7 @@ int main(int argc, char **argv)
             QThread::msleep(2);
         }
         form.results()->clear();
-        form.LinksTspSkinMemo->clear();
+        memo->clear();
         sink.texts.clear();
     }
     settle(500ms);
@@ -321,7 +324,7 @@ int main(int argc, char **argv)
     {
         test::TestHttpServer server;
         const QStringList lines = buildSite(server, pages, test::closedPortUrl());
-        form.LinksTspSkinMemo->setPlainText(lines.join(QLatin1Char('\n')));
+        memo->setPlainText(lines.join(QLatin1Char('\n')));
         QCoreApplication::processEvents();
         peakReset = resetPeakMemory();
         const std::string loadBefore = loadAverage();
@@ -408,7 +411,7 @@ int main(int argc, char **argv)
     } // the server and what it recorded go here
 
     form.results()->clear();
-    form.LinksTspSkinMemo->clear();
+    memo->clear();
     settle(1000ms);
     const long clearedKb = statusKb("VmRSS");
     const long allocatedClearedKb = allocatedKb();

@@ -6,6 +6,7 @@
 #include "engine/page_fetcher.h"
 #include "listtools/list_cleaning.h"
 #include "run/desktop_seams.h"
+#include "support/named_child.h"
 #include "support/process_memory.h"
 #include "support/reference_cleaning.h"
 #include "ui/orvane_form.h"
@@ -103,7 +104,7 @@ int main(int argc, char **argv)
     form.setMessageSink(&messages);
     form.show();
     QCoreApplication::processEvents();
-    QPlainTextEdit &memo = *form.LinksTspSkinMemo;
+    QPlainTextEdit &memo = *test::namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo");
     QTextDocument &document = *memo.document();
 
     const std::pair<const char *, const char *> commands[] = {
@@ -121,7 +122,7 @@ int main(int argc, char **argv)
             test::loadAverage().c_str());
         for (const auto &[name, objectName] : commands) {
             memo.setPlainText(original);
-            QAction *item = form.findChild<QAction *>(QLatin1String(objectName));
+            QAction *item = test::namedChild<QAction>(form, objectName);
             const double cpuBefore = threadCpuMs();
             const double commandMs = timeMs([&] { item->trigger(); });
             const double commandCpuMs = threadCpuMs() - cpuBefore;

@@ -9,6 +9,7 @@
 #include "run/results_model.h"
 #include "run/run_counters.h"
 #include "run/run_scheduler.h"
+#include "support/named_child.h"
 #include "support/process_memory.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
@@ -39,6 +40,7 @@ using namespace orvane;
 namespace {
 
 using orvane::test::loadAverage;
+using orvane::test::namedChild;
 using orvane::test::resetPeakMemory;
 using orvane::test::statusKb;
 
@@ -273,9 +275,10 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, in
         lines << server.url(target);
     }
 
-    form.findChild<QAction *>(QLatin1String(menuItem))->trigger();
-    form.LinksTspSkinMemo->setPlainText(lines.join(QLatin1Char('\n')));
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    namedChild<QAction>(form, menuItem)->trigger();
+    namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo")
+        ->setPlainText(lines.join(QLatin1Char('\n')));
+    namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
 
     // Workers of an earlier run must be gone, or they would count against the limit.
     for (int waited = 0; no_threads.load() != 0 && waited < 10000; waited += 10) {
@@ -307,7 +310,8 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, in
         liveWorkersPeak = std::max(liveWorkersPeak, no_threads.load());
     });
     const QMetaObject::Connection dispatchWatch =
-        QObject::connect(form.StartTTimer, &QTimer::timeout, [&dispatch] { dispatch.tick(); });
+        QObject::connect(namedChild<QTimer>(form, "StartTTimer"), &QTimer::timeout,
+                         [&dispatch] { dispatch.tick(); });
     QTimer limit;
     limit.setSingleShot(true);
     bool timedOut = false;
@@ -370,13 +374,13 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, in
     std::printf("  rows %d, found %d (expected %d), not found %d, sum %d, status OK %d\n",
                 results.rowCount(), found_count, expectedFound, not_found_count,
                 found_count + not_found_count, okRows);
-    std::printf("  button \"%s\", messages %lld\n",
-                form.spSkinSpeedButton1->text().toLocal8Bit().constData(),
+    const QString button = namedChild<QPushButton>(form, "spSkinSpeedButton1")->text();
+    std::printf("  button \"%s\", messages %lld\n", button.toLocal8Bit().constData(),
                 static_cast<long long>(sink.texts.size()));
     std::fflush(stdout);
 
     return !timedOut && results.rowCount() == kPages && found_count + not_found_count == kPages &&
-           form.spSkinSpeedButton1->text() == QLatin1String("Start");
+           button == QLatin1String("Start");
 }
 
 } // namespace

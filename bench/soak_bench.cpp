@@ -11,6 +11,7 @@
 #include "run/results_model.h"
 #include "run/run_counters.h"
 #include "run/run_scheduler.h"
+#include "support/named_child.h"
 #include "support/process_memory.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
@@ -43,6 +44,7 @@ using namespace std::chrono_literals;
 namespace {
 
 using orvane::test::loadAverage;
+using orvane::test::namedChild;
 using orvane::test::resetPeakMemory;
 using orvane::test::statusKb;
 
@@ -268,9 +270,10 @@ int main(int argc, char **argv)
     RecordingSink sink;
     form.setMessageSink(&sink);
     form.show();
-    form.findChild<QAction *>(QStringLiteral("N500Threads3"))->trigger();
-    form.findChild<QAction *>(QStringLiteral("imeOut5s1"))->trigger();
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    namedChild<QAction>(form, "N500Threads3")->trigger();
+    namedChild<QAction>(form, "imeOut5s1")->trigger();
+    namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
+    auto *memo = namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo");
     settle(200ms);
     const long startKb = statusKb("VmRSS");
 
@@ -284,7 +287,7 @@ int main(int argc, char **argv)
             warmUp.handle(target, [](test::HttpConnection &c) { c.respond(200, {}, kLink); });
             lines << warmUp.url(target);
         }
-        form.LinksTspSkinMemo->setPlainText(lines.join(QLatin1Char('\n')));
+        memo->setPlainText(lines.join(QLatin1Char('\n')));
         form.spSkinSpeedButton1Click();
         QElapsedTimer clock;
         clock.start();
@@ -294,7 +297,7 @@ int main(int argc, char **argv)
             QThread::msleep(2);
         }
         form.results()->clear();
-        form.LinksTspSkinMemo->clear();
+        memo->clear();
         sink.texts.clear();
     }
     settle(500ms);
@@ -322,7 +325,7 @@ int main(int argc, char **argv)
     {
         test::TestHttpServer server;
         const QStringList lines = buildSite(server, pages, test::closedPortUrl());
-        form.LinksTspSkinMemo->setPlainText(lines.join(QLatin1Char('\n')));
+        memo->setPlainText(lines.join(QLatin1Char('\n')));
         QCoreApplication::processEvents();
         peakReset = resetPeakMemory();
         const std::string loadBefore = loadAverage();
@@ -409,7 +412,7 @@ int main(int argc, char **argv)
     } // the server and what it recorded go here
 
     form.results()->clear();
-    form.LinksTspSkinMemo->clear();
+    memo->clear();
     settle(1000ms);
     const long clearedKb = statusKb("VmRSS");
     const long allocatedClearedKb = allocatedKb();

@@ -33,12 +33,12 @@ protected:
 
     QList<QWidget *> tabOrder() const
     {
-        return {form.DownloadsTspSkinListView,
-                form.WebsiteTspSkinEdit,
-                form.AutoScrollTspSkinCheckRadioBox,
-                form.LinksTspSkinMemo,
-                form.Show_in_Tray_IconTspSkinCheckRadioBox,
-                form.Cauta_Dupa_HTMLTspSkinCheckRadioBox};
+        return {resultsList(),
+                websiteEdit(),
+                child<QCheckBox>("AutoScrollTspSkinCheckRadioBox"),
+                pagesMemo(),
+                child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox"),
+                child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")};
     }
 
     static QString focusName()
@@ -98,7 +98,7 @@ protected:
 TEST_F(FocusRules, TabAndShiftTabWalkTheWholeCycleWithoutTypingIntoTheList)
 {
     const QList<QWidget *> order = tabOrder();
-    const QString pages = form.LinksTspSkinMemo->toPlainText();
+    const QString pages = pagesMemo()->toPlainText();
     for (int start = 0; start < order.size(); ++start) {
         order[start]->setFocus(Qt::OtherFocusReason);
         for (int step = 1; step <= order.size(); ++step) {
@@ -114,9 +114,9 @@ TEST_F(FocusRules, TabAndShiftTabWalkTheWholeCycleWithoutTypingIntoTheList)
         }
     }
     // Tabbing through the page list never typed into it: the placeholder is back as it was.
-    form.DownloadsTspSkinListView->setFocus(Qt::OtherFocusReason);
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), pages);
-    EXPECT_FALSE(form.LinksTspSkinMemo->toPlainText().contains(u'\t'));
+    resultsList()->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(pagesMemo()->toPlainText(), pages);
+    EXPECT_FALSE(pagesMemo()->toPlainText().contains(u'\t'));
 }
 
 // Each way to open something over the window, with an empty field in the focus: the field stays
@@ -138,12 +138,16 @@ TEST_F(FocusRules, PopupsAndMessageBoxesDoNotCountAsLeavingAField)
 
     const std::vector<std::pair<const char *, std::function<void()>>> openers = {
         {"Remove URLs menu",
-         [this] { QTest::mouseClick(form.HelpTspSkinMenuSpeedButton, Qt::LeftButton); }},
+         [this] {
+             QTest::mouseClick(child<QToolButton>("HelpTspSkinMenuSpeedButton"), Qt::LeftButton);
+         }},
         {"status bar menu",
-         [this] { QTest::mouseClick(form.ThreadsTspSkinStatusPanel, Qt::LeftButton); }},
+         [this] {
+             QTest::mouseClick(child<StatusPanel>("ThreadsTspSkinStatusPanel"), Qt::LeftButton);
+         }},
         {"page list menu",
          [this] {
-             QWidget *viewport = form.LinksTspSkinMemo->viewport();
+             QWidget *viewport = pagesMemo()->viewport();
              QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(5, 5),
                                     viewport->mapToGlobal(QPoint(5, 5)));
              QApplication::sendEvent(viewport, &menu);
@@ -155,8 +159,8 @@ TEST_F(FocusRules, PopupsAndMessageBoxesDoNotCountAsLeavingAField)
              form.setMessageSink(&desktop);
          }},
     };
-    for (QWidget *field : {static_cast<QWidget *>(form.WebsiteTspSkinEdit),
-                           static_cast<QWidget *>(form.LinksTspSkinMemo)}) {
+    for (QWidget *field :
+         {static_cast<QWidget *>(websiteEdit()), static_cast<QWidget *>(pagesMemo())}) {
         for (const auto &[name, open] : openers) {
             SCOPED_TRACE(std::string(name) + " over " + qPrintable(field->objectName()));
             enterEmptied(field);
@@ -170,29 +174,31 @@ TEST_F(FocusRules, PopupsAndMessageBoxesDoNotCountAsLeavingAField)
         }
     }
     // Leaving for another control still puts the placeholders back.
-    form.WebsiteTspSkinEdit->clear();
-    form.LinksTspSkinMemo->clear();
-    form.DownloadsTspSkinListView->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), QStringLiteral("Paste your URLs here"));
-    form.WebsiteTspSkinEdit->setFocus(Qt::MouseFocusReason);
-    form.DownloadsTspSkinListView->setFocus(Qt::MouseFocusReason);
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("example.com"));
+    websiteEdit()->clear();
+    pagesMemo()->clear();
+    resultsList()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(pagesMemo()->toPlainText(), QStringLiteral("Paste your URLs here"));
+    websiteEdit()->setFocus(Qt::MouseFocusReason);
+    resultsList()->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("example.com"));
 }
 
 TEST_F(FocusRules, CleaningAListJustEmptiedByTheUserRemovesNothing)
 {
-    enterEmptied(form.LinksTspSkinMemo);
-    QMenu *menu = form.RemoveUrlsTspSkinPopupMenu;
-    const QAction *removeInvalid = form.findChild<QAction *>(QStringLiteral("RemoveInvalidUrls1"));
-    withOpened([this] { QTest::mouseClick(form.HelpTspSkinMenuSpeedButton, Qt::LeftButton); },
-               [menu, removeInvalid] {
-                   QTest::mouseClick(
-                       menu, Qt::LeftButton, {},
-                       menu->actionGeometry(const_cast<QAction *>(removeInvalid)).center());
-               });
+    enterEmptied(pagesMemo());
+    QMenu *menu = child<QMenu>("RemoveUrlsTspSkinPopupMenu");
+    QAction *removeInvalid = child<QAction>("RemoveInvalidUrls1");
+    withOpened(
+        [this] {
+            QTest::mouseClick(child<QToolButton>("HelpTspSkinMenuSpeedButton"), Qt::LeftButton);
+        },
+        [menu, removeInvalid] {
+            QTest::mouseClick(menu, Qt::LeftButton, {},
+                              menu->actionGeometry(removeInvalid).center());
+        });
     EXPECT_EQ(desktop.messages, QStringList{QStringLiteral("0 Urls Removed")});
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), QString());
-    EXPECT_TRUE(form.LinksTspSkinMemo->hasFocus());
+    EXPECT_EQ(pagesMemo()->toPlainText(), QString());
+    EXPECT_TRUE(pagesMemo()->hasFocus());
 }
 
 } // namespace

@@ -99,7 +99,7 @@ protected:
     void run(const QStringList &lines, std::chrono::milliseconds bound)
     {
         setPages(lines);
-        form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+        websiteEdit()->setText(QStringLiteral("site.example"));
         std::map<int, qint64> appeared;
         QElapsedTimer clock;
         clock.start();
@@ -314,7 +314,7 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
     // A first run with one endless page, so that whatever the first large pages leave set up
     // (caches, thread stacks, the allocator's own settings) is in place before measuring.
     setPages({ordinary("/warm", true), server.url("/endless0")});
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
     desktop.messages.clear();

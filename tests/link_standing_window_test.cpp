@@ -39,8 +39,8 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
     server.handle("/moved", [](test::HttpConnection &c) {
         c.respond(301, {"Location: /plain", "X-Robots-Tag: noindex"}, "");
     });
-    form.LinksTspSkinMemo->appendPlainText(server.url("/moved"));
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    pagesMemo()->appendPlainText(server.url("/moved"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
 
@@ -65,8 +65,8 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
 
     // Content mode: robots rules still, no link type.
     setPages({server.url("/meta")});
-    form.Cauta_Dupa_HTMLTspSkinCheckRadioBox->setChecked(true);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("Our site"));
+    child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->setChecked(true);
+    websiteEdit()->setText(QStringLiteral("Our site"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ((QStringList{cell(0, FoundColumn), cell(0, LinkTypeColumn), cell(0, RobotsColumn)}),
@@ -93,9 +93,9 @@ TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
     add("https://e.example/", "Found", "Two\r\nlines", "Timed out", "nofollow", "nofollow");
 
     form.SelectFailedRows1Click();
-    EXPECT_EQ(form.DownloadsTspSkinListView->selectionModel()->selectedRows().size(), 3);
+    EXPECT_EQ(resultsList()->selectionModel()->selectedRows().size(), 3);
     for (const int row : {1, 3, 4}) {
-        EXPECT_TRUE(form.DownloadsTspSkinListView->selectionModel()->isRowSelected(row, {})) << row;
+        EXPECT_TRUE(resultsList()->selectionModel()->isRowSelected(row, {})) << row;
     }
 
     const QString captions = QStringLiteral("URL\tFound\tAnchor Text\tUrl Found\tStatus\tFile "
@@ -103,11 +103,10 @@ TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
     // One row selected also ends its line: the header makes it a table of any size.
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    form.DownloadsTspSkinListView->setFocus();
-    form.DownloadsTspSkinListView->selectionModel()->select(
+    resultsList()->setFocus();
+    resultsList()->selectionModel()->select(
         results.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C,
-                    Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(resultsList(), Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(desktop.clipboard.size(), 1);
     EXPECT_EQ(desktop.clipboard.last(),
               captions + QStringLiteral("https://a.example/\tFound\tTab here\thttps://s.example/"
@@ -122,7 +121,7 @@ TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
     EXPECT_EQ(lines[4], QString());
 
     // Nothing selected: the captions alone. The older copies are as they were.
-    form.DownloadsTspSkinListView->clearSelection();
+    resultsList()->clearSelection();
     form.CopySelectedURLstoClipboardAllColumns1Click();
     EXPECT_EQ(desktop.clipboard.last(), captions);
     form.SelectFailedRows1Click();

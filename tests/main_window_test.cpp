@@ -4,6 +4,7 @@
 #include "ui/status_panel.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
@@ -38,39 +39,46 @@ TEST_F(MainWindow, StartsWithPlaceholdersDefaultsAndTheResultsFocused)
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Orvane 1.4 - by  https://orvane.app"));
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("example.com"));
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), QStringLiteral("Paste your URLs here"));
-    EXPECT_EQ(form.spSkinLabel2->text(), QStringLiteral("Your Website URL:"));
-    EXPECT_TRUE(form.Show_in_Tray_IconTspSkinCheckRadioBox->isChecked());
-    EXPECT_FALSE(form.Cauta_Dupa_HTMLTspSkinCheckRadioBox->isChecked());
-    EXPECT_TRUE(form.AutoScrollTspSkinCheckRadioBox->isChecked());
-    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("example.com"));
+    EXPECT_EQ(pagesMemo()->toPlainText(), QStringLiteral("Paste your URLs here"));
+    EXPECT_EQ(child<QLabel>("spSkinLabel2")->text(), QStringLiteral("Your Website URL:"));
+    EXPECT_TRUE(child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->isChecked());
+    EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
     EXPECT_EQ(form.scheduler().max_no_threads, 10);
     EXPECT_EQ(time_out.load(), 30000);
-    EXPECT_EQ(QApplication::focusWidget(), form.DownloadsTspSkinListView);
+    EXPECT_EQ(QApplication::focusWidget(), resultsList());
 
-    EXPECT_EQ(form.TotalTspSkinStatusPanel->text(), QStringLiteral("Orvane 1.4"));
-    EXPECT_EQ(form.spSkinGauge1->text(), QStringLiteral("Progress...0%"));
-    EXPECT_EQ(form.ThreadsTspSkinStatusPanel->text(), QStringLiteral("Threads 0/10"));
-    EXPECT_EQ(form.FoundTspSkinStatusPanel->text(), QStringLiteral("Found 0 (0%)"));
-    EXPECT_EQ(form.NotFoundTspSkinStatusPanel->text(), QStringLiteral("Not Found 0 (0%)"));
-    EXPECT_EQ(form.TimeOutTspSkinStatusPanel->text(), QStringLiteral("Time Out 30s"));
+    EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(), QStringLiteral("Orvane 1.4"));
+    EXPECT_EQ(child<GaugeWidget>("spSkinGauge1")->text(), QStringLiteral("Progress...0%"));
+    EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
+              QStringLiteral("Threads 0/10"));
+    EXPECT_EQ(child<StatusPanel>("FoundTspSkinStatusPanel")->text(),
+              QStringLiteral("Found 0 (0%)"));
+    EXPECT_EQ(child<StatusPanel>("NotFoundTspSkinStatusPanel")->text(),
+              QStringLiteral("Not Found 0 (0%)"));
+    EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
+              QStringLiteral("Time Out 30s"));
     const int widths[] = {145, 140, 88, 173, 178, 81};
-    const QWidget *panels[] = {form.TotalTspSkinStatusPanel,    form.spSkinGauge1,
-                               form.ThreadsTspSkinStatusPanel,  form.FoundTspSkinStatusPanel,
-                               form.NotFoundTspSkinStatusPanel, form.TimeOutTspSkinStatusPanel};
+    const QWidget *panels[] = {child<StatusPanel>("TotalTspSkinStatusPanel"),
+                               child<GaugeWidget>("spSkinGauge1"),
+                               child<StatusPanel>("ThreadsTspSkinStatusPanel"),
+                               child<StatusPanel>("FoundTspSkinStatusPanel"),
+                               child<StatusPanel>("NotFoundTspSkinStatusPanel"),
+                               child<StatusPanel>("TimeOutTspSkinStatusPanel")};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(panels[i]->width(), widths[i]) << i;
     }
-    EXPECT_EQ(form.spSkinLinkLabel1->text(), QStringLiteral("orvane.app"));
+    EXPECT_EQ(child<QLabel>("spSkinLinkLabel1")->text(), QStringLiteral("orvane.app"));
 
     // Tab order: results, edit, auto scroll, memo, Links, Content.
-    const QWidget *order[] = {form.DownloadsTspSkinListView,
-                              form.WebsiteTspSkinEdit,
-                              form.AutoScrollTspSkinCheckRadioBox,
-                              form.LinksTspSkinMemo,
-                              form.Show_in_Tray_IconTspSkinCheckRadioBox,
-                              form.Cauta_Dupa_HTMLTspSkinCheckRadioBox};
+    const QWidget *order[] = {resultsList(),
+                              websiteEdit(),
+                              child<QCheckBox>("AutoScrollTspSkinCheckRadioBox"),
+                              pagesMemo(),
+                              child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox"),
+                              child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")};
     for (int i = 0; i + 1 < 6; ++i) {
         const QWidget *next = order[i]->nextInFocusChain();
         while (next->focusPolicy() == Qt::NoFocus || !next->isVisible()) {
@@ -78,29 +86,29 @@ TEST_F(MainWindow, StartsWithPlaceholdersDefaultsAndTheResultsFocused)
         }
         EXPECT_EQ(next, order[i + 1]) << i;
     }
-    EXPECT_EQ(form.spSkinSpeedButton1->focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(MainWindow, FieldsTakeAwayAndPutBackTheirPlaceholders)
 {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    form.WebsiteTspSkinEdit->setFocus();
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QString());
-    form.LinksTspSkinMemo->setFocus(); // leaves the edit empty
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("example.com"));
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), QString());
-    form.DownloadsTspSkinListView->setFocus();
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), QStringLiteral("Paste your URLs here"));
+    websiteEdit()->setFocus();
+    EXPECT_EQ(websiteEdit()->text(), QString());
+    pagesMemo()->setFocus(); // leaves the edit empty
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("example.com"));
+    EXPECT_EQ(pagesMemo()->toPlainText(), QString());
+    resultsList()->setFocus();
+    EXPECT_EQ(pagesMemo()->toPlainText(), QStringLiteral("Paste your URLs here"));
 
     // Only the exact placeholder goes.
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("Example.com"));
-    form.WebsiteTspSkinEdit->setFocus();
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("Example.com"));
-    form.LinksTspSkinMemo->setPlainText(QStringLiteral("Paste your URLs here\nhttp://a.example/"));
-    form.LinksTspSkinMemo->setFocus();
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(),
+    websiteEdit()->setText(QStringLiteral("Example.com"));
+    websiteEdit()->setFocus();
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("Example.com"));
+    pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here\nhttp://a.example/"));
+    pagesMemo()->setFocus();
+    EXPECT_EQ(pagesMemo()->toPlainText(),
               QStringLiteral("Paste your URLs here\nhttp://a.example/"));
 }
 
@@ -108,67 +116,72 @@ TEST_F(MainWindow, SearchModesExchangeOnlyPlaceholders)
 {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTest::mouseClick(form.Cauta_Dupa_HTMLTspSkinCheckRadioBox, Qt::LeftButton);
-    EXPECT_TRUE(form.Cauta_Dupa_HTMLTspSkinCheckRadioBox->isChecked());
-    EXPECT_EQ(form.spSkinLabel2->text(), QStringLiteral("Your HTML Content:"));
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("Your Content"));
-    form.WebsiteTspSkinEdit->setFocus(); // "Your Content" is not cleared on entry
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("Your Content"));
-    form.WebsiteTspSkinEdit->clear();
-    form.DownloadsTspSkinListView->setFocus();
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("example.com")); // in both modes
-    EXPECT_EQ(form.spSkinLabel2->text(), QStringLiteral("Your HTML Content:"));
+    QTest::mouseClick(child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox"), Qt::LeftButton);
+    EXPECT_TRUE(child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->isChecked());
+    EXPECT_EQ(child<QLabel>("spSkinLabel2")->text(), QStringLiteral("Your HTML Content:"));
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("Your Content"));
+    websiteEdit()->setFocus(); // "Your Content" is not cleared on entry
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("Your Content"));
+    websiteEdit()->clear();
+    resultsList()->setFocus();
+    EXPECT_EQ(websiteEdit()->text(),
+              QStringLiteral("example.com")); // in both modes
+    EXPECT_EQ(child<QLabel>("spSkinLabel2")->text(), QStringLiteral("Your HTML Content:"));
 
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("Your Content"));
-    form.Show_in_Tray_IconTspSkinCheckRadioBox->setChecked(true); // set in code: same handler
-    EXPECT_EQ(form.spSkinLabel2->text(), QStringLiteral("Your Website URL:"));
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("example.com"));
+    websiteEdit()->setText(QStringLiteral("Your Content"));
+    child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox")
+        ->setChecked(true); // set in code: same handler
+    EXPECT_EQ(child<QLabel>("spSkinLabel2")->text(), QStringLiteral("Your Website URL:"));
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("example.com"));
 
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("<b>mine</b>"));
-    form.Cauta_Dupa_HTMLTspSkinCheckRadioBox->setChecked(true);
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("<b>mine</b>"));
-    form.Show_in_Tray_IconTspSkinCheckRadioBox->setChecked(true);
-    EXPECT_EQ(form.WebsiteTspSkinEdit->text(), QStringLiteral("<b>mine</b>"));
+    websiteEdit()->setText(QStringLiteral("<b>mine</b>"));
+    child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->setChecked(true);
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("<b>mine</b>"));
+    child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox")->setChecked(true);
+    EXPECT_EQ(websiteEdit()->text(), QStringLiteral("<b>mine</b>"));
 }
 
 TEST_F(MainWindow, CtrlASelectsAllInBothFieldsOnlyWithCtrlAlone)
 {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
-    form.LinksTspSkinMemo->setPlainText(QStringLiteral("http://a.example/\nhttp://b.example/"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
+    pagesMemo()->setPlainText(QStringLiteral("http://a.example/\nhttp://b.example/"));
 
-    form.WebsiteTspSkinEdit->setFocus();
-    form.WebsiteTspSkinEdit->deselect();
-    QTest::keyClick(form.WebsiteTspSkinEdit, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_FALSE(form.WebsiteTspSkinEdit->hasSelectedText());
-    QTest::keyClick(form.WebsiteTspSkinEdit, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(form.WebsiteTspSkinEdit->selectedText(), QStringLiteral("site.example"));
+    websiteEdit()->setFocus();
+    websiteEdit()->deselect();
+    QTest::keyClick(websiteEdit(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(websiteEdit()->hasSelectedText());
+    QTest::keyClick(websiteEdit(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(websiteEdit()->selectedText(), QStringLiteral("site.example"));
 
-    form.LinksTspSkinMemo->setFocus();
-    QTest::keyClick(form.LinksTspSkinMemo, Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_FALSE(form.LinksTspSkinMemo->textCursor().hasSelection());
-    QTest::keyClick(form.LinksTspSkinMemo, Qt::Key_A, Qt::ControlModifier);
+    pagesMemo()->setFocus();
+    QTest::keyClick(pagesMemo(), Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_FALSE(pagesMemo()->textCursor().hasSelection());
+    QTest::keyClick(pagesMemo(), Qt::Key_A, Qt::ControlModifier);
     // (Ctrl+Alt+A may type a letter, as AltGr combinations do; it selects nothing.)
-    EXPECT_EQ(form.LinksTspSkinMemo->textCursor().selectedText(),
-              form.LinksTspSkinMemo->toPlainText().replace(u'\n', QChar(0x2029)));
-    EXPECT_TRUE(form.LinksTspSkinMemo->toPlainText().endsWith(QStringLiteral("http://b.example/")));
+    EXPECT_EQ(pagesMemo()->textCursor().selectedText(),
+              pagesMemo()->toPlainText().replace(u'\n', QChar(0x2029)));
+    EXPECT_TRUE(pagesMemo()->toPlainText().endsWith(QStringLiteral("http://b.example/")));
 }
 
 TEST_F(MainWindow, WideningStretchesTheFieldsAndTallerOnlyTheResults)
 {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    const QWidget *stretching[] = {form.WebsiteTspSkinEdit, form.Panel1, form.spSkinPanel1};
+    const QWidget *stretching[] = {websiteEdit(), child<QFrame>("Panel1"),
+                                   child<QFrame>("spSkinPanel1")};
     const QWidget *followingRight[] = {
-        form.spSkinLabel1, form.Show_in_Tray_IconTspSkinCheckRadioBox,
-        form.Cauta_Dupa_HTMLTspSkinCheckRadioBox, form.spSkinLinkImage1, form.spSkinLinkLabel3};
-    const QWidget *leftColumn[] = {form.spSkinLabel2, form.spSkinSpeedButton1,
-                                   form.HelpTspSkinMenuSpeedButton,
-                                   form.AutoScrollTspSkinCheckRadioBox};
-    EXPECT_EQ(form.WebsiteTspSkinEdit->geometry(), QRect(111, 16, 458, 19));
-    EXPECT_EQ(form.spSkinPanel1->geometry(), QRect(8, 155, 956, 376));
-    EXPECT_EQ(form.spSkinLinkImage1->geometry(), QRect(781, 16, 183, 110));
+        child<QLabel>("spSkinLabel1"), child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox"),
+        child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox"),
+        child<QLabel>("spSkinLinkImage1"), child<QLabel>("spSkinLinkLabel3")};
+    const QWidget *leftColumn[] = {child<QLabel>("spSkinLabel2"),
+                                   child<QPushButton>("spSkinSpeedButton1"),
+                                   child<QToolButton>("HelpTspSkinMenuSpeedButton"),
+                                   child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")};
+    EXPECT_EQ(websiteEdit()->geometry(), QRect(111, 16, 458, 19));
+    EXPECT_EQ(child<QFrame>("spSkinPanel1")->geometry(), QRect(8, 155, 956, 376));
+    EXPECT_EQ(child<QLabel>("spSkinLinkImage1")->geometry(), QRect(781, 16, 183, 110));
 
     auto geometries = [](auto &widgets) {
         QList<QRect> rects;
@@ -193,8 +206,8 @@ TEST_F(MainWindow, WideningStretchesTheFieldsAndTallerOnlyTheResults)
 
     form.resize(form.width(), form.height() + 100);
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.spSkinPanel1->geometry(), stretchBefore[2].adjusted(0, 0, 200, 100));
-    EXPECT_EQ(form.Panel1->geometry(), stretchBefore[1].adjusted(0, 0, 200, 0));
+    EXPECT_EQ(child<QFrame>("spSkinPanel1")->geometry(), stretchBefore[2].adjusted(0, 0, 200, 100));
+    EXPECT_EQ(child<QFrame>("Panel1")->geometry(), stretchBefore[1].adjusted(0, 0, 200, 0));
     EXPECT_EQ(geometries(leftColumn), leftBefore);
     EXPECT_EQ(form.statusBar()->geometry().bottom(), form.rect().bottom());
 }
@@ -202,12 +215,12 @@ TEST_F(MainWindow, WideningStretchesTheFieldsAndTallerOnlyTheResults)
 TEST_F(MainWindow, MenusHoldTheirItemsInOrder)
 {
     EXPECT_EQ(
-        menuItems(form.RemoveUrlsTspSkinPopupMenu),
+        menuItems(child<QMenu>("RemoveUrlsTspSkinPopupMenu")),
         (QStringList{"RemoveDuplicateURLs1|Remove Duplicate URLs|",
                      "RemoveDuplicateDomains1|Remove Duplicate Domains|",
                      "RemoveInvalidUrls1|Remove Invalid Urls|", "-", "rimtodomain1|Trim to Domain|",
                      "-", "RemoveEmptyLines1|Remove Empty Lines|"}));
-    EXPECT_EQ(menuItems(form.ListeTspSkinPopupMenu),
+    EXPECT_EQ(menuItems(child<QMenu>("ListeTspSkinPopupMenu")),
               (QStringList{"CopyURL1|Copy Selected URLs to Clipboard|Ctrl+C",
                            // Long items are split across lines; no comma is missing.
                            // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
@@ -218,32 +231,107 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder)
                            "SelectFailedRows1|Select Failed Rows|", "-",
                            "CopySelectedURLstoClipboardAllColumns1|Copy Selected URLs to Clipboard "
                            "+ All Columns|Ctrl+Alt+C"}));
-    EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->menu(), form.RemoveUrlsTspSkinPopupMenu);
-    EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->popupMode(), QToolButton::InstantPopup);
-    EXPECT_EQ(form.HelpTspSkinMenuSpeedButton->text(), QStringLiteral("Remove URLs"));
+    EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->menu(),
+              child<QMenu>("RemoveUrlsTspSkinPopupMenu"));
+    EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->popupMode(),
+              QToolButton::InstantPopup);
+    EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->text(),
+              QStringLiteral("Remove URLs"));
+}
+
+// Settings: objectName|caption|value, "|marked" for the chosen one.
+QStringList settingItems(const QMenu *menu)
+{
+    QStringList items;
+    for (const QAction *item : menu->actions()) {
+        items << item->objectName() + u'|' + item->text() + u'|' + item->data().toString() +
+                     (item->isChecked() ? QStringLiteral("|marked") : QString());
+    }
+    return items;
+}
+
+QStringList separatorNames(const QMenu *menu)
+{
+    QStringList names;
+    for (const QAction *item : menu->actions()) {
+        if (item->isSeparator()) {
+            names << item->objectName();
+        }
+    }
+    return names;
+}
+
+TEST_F(MainWindow, SettingsMenusCarryTheirValuesAndStartAtTheDefaults)
+{
+    const QMenu *threads = child<QMenu>("ThreadsTspSkinPopupMenu");
+    const QMenu *timeOuts = child<QMenu>("TimeOutTspSkinPopupMenu");
+    EXPECT_EQ(settingItems(threads),
+              (QStringList{"N5Threads2|5 Threads|5", "N10Threads2|10 Threads|10|marked",
+                           "N20Threads2|20 Threads|20", "N30Threads2|30 Threads|30",
+                           "N40Threads2|40 Threads|40", "N50Threads3|50 Threads|50",
+                           "N60Threads1|60 Threads|60", "N70Threads2|70 Threads|70",
+                           "N80Threads2|80 Threads|80", "N90Threads2|90 Threads|90",
+                           "N100Threads2|100 Threads|100", "N150Threads1|150 Threads|150",
+                           "N200Threads1|200 Threads|200", "N300Threads1|300 Threads|300",
+                           "N400Threads2|400 Threads|400", "N500Threads3|500 Threads|500"}));
+    EXPECT_EQ(
+        settingItems(timeOuts),
+        (QStringList{"imeOut5s1|Time Out 5s|5000", "imeOut10s2|Time Out 10s|10000",
+                     "imeOut30s1|Time Out 30s|30000|marked", "imeOut40s2|Time Out 40s|40000",
+                     "imeOut50s2|Time Out 50s|50000", "imeOut1min2|Time Out 1 min|60000",
+                     "imeOut2min1|Time Out 2 min|120000", "imeOut5min2|Time Out 5 min|300000"}));
+    // Each menu's choices are one group that may also have none marked; the status bar shows
+    // no hint of its own for them.
+    for (const QMenu *menu : {threads, timeOuts}) {
+        SCOPED_TRACE(menu->objectName().toStdString());
+        const QActionGroup *group = menu->actions().first()->actionGroup();
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->exclusionPolicy(), QActionGroup::ExclusionPolicy::ExclusiveOptional);
+        for (const QAction *item : menu->actions()) {
+            EXPECT_TRUE(item->isCheckable()) << item->objectName().toStdString();
+            EXPECT_EQ(item->actionGroup(), group) << item->objectName().toStdString();
+            EXPECT_EQ(item->statusTip(), QString()) << item->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(MainWindow, CommandMenusNameTheirSeparatorsAndLendTheListTheCopyShortcuts)
+{
+    EXPECT_EQ(separatorNames(child<QMenu>("RemoveUrlsTspSkinPopupMenu")),
+              (QStringList{"N2", "N1"}));
+    EXPECT_EQ(separatorNames(child<QMenu>("ListeTspSkinPopupMenu")), (QStringList{"N3", "N4"}));
+    QStringList inTheList;
+    for (const QAction *item : resultsList()->actions()) {
+        inTheList << item->objectName();
+        EXPECT_EQ(item->shortcutContext(), Qt::WidgetShortcut) << item->objectName().toStdString();
+    }
+    EXPECT_EQ(inTheList, (QStringList{"CopyURL1", "CopySelectedURLstoClipboardColumns1",
+                                      "CopySelectedURLstoClipboardAllColumns1"}));
+    for (const QAction *item : child<QMenu>("RemoveUrlsTspSkinPopupMenu")->actions()) {
+        EXPECT_TRUE(item->shortcut().isEmpty()) << item->objectName().toStdString();
+    }
 }
 
 TEST_F(MainWindow, ListToolsEditTheMemoAndReportTheCount)
 {
-    form.LinksTspSkinMemo->setPlainText(
+    pagesMemo()->setPlainText(
         QStringLiteral("http://a.example/x\n  http://a.example/x \n\nhttp://A.example/y\nnot an "
                        "address\nhttp://b.example/z"));
-    form.findChild<QAction *>("RemoveDuplicateURLs1")->trigger();
+    child<QAction>("RemoveDuplicateURLs1")->trigger();
     EXPECT_EQ(desktop.messages, QStringList{"1 Urls Removed"});
-    form.findChild<QAction *>("RemoveDuplicateDomains1")->trigger();
-    form.findChild<QAction *>("RemoveInvalidUrls1")->trigger();
-    form.findChild<QAction *>("rimtodomain1")->trigger();
-    form.findChild<QAction *>("RemoveEmptyLines1")->trigger();
+    child<QAction>("RemoveDuplicateDomains1")->trigger();
+    child<QAction>("RemoveInvalidUrls1")->trigger();
+    child<QAction>("rimtodomain1")->trigger();
+    child<QAction>("RemoveEmptyLines1")->trigger();
     EXPECT_EQ(desktop.messages, (QStringList{"1 Urls Removed", "1 Urls Removed", "1 Urls Removed",
                                              "0 Urls Removed", "1 Lines Removed"}));
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(),
-              QStringLiteral("http://a.example\nhttp://b.example"));
+    EXPECT_EQ(pagesMemo()->toPlainText(), QStringLiteral("http://a.example\nhttp://b.example"));
 
     // The placeholder is ordinary text to the tools.
-    form.LinksTspSkinMemo->setPlainText(QStringLiteral("Paste your URLs here"));
+    pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here"));
     form.RemoveInvalidUrls1Click();
     EXPECT_EQ(desktop.messages.last(), QStringLiteral("1 Urls Removed"));
-    EXPECT_EQ(form.LinksTspSkinMemo->toPlainText(), QString());
+    EXPECT_EQ(pagesMemo()->toPlainText(), QString());
 }
 
 // Lines past the cap and blanks around kept lines survive the memo round trip untouched.
@@ -252,13 +340,13 @@ TEST_F(MainWindow, ListToolsKeepLinesThatStayExactlyAsTheyWere)
     const QString longLine = QStringLiteral("http://long.example/") + QString(5000, u'x');
     const QString text =
         u'\t' + longLine + QStringLiteral(" \n\u00a0http://b.example/\nhttp://b.example/\n");
-    form.LinksTspSkinMemo->setPlainText(text);
+    pagesMemo()->setPlainText(text);
     form.RemoveDuplicateURLs1Click();
     EXPECT_EQ(desktop.messages, QStringList{"0 Urls Removed"}); // no-break space is not trimmed
     form.RemoveDuplicateDomains1Click();
     EXPECT_EQ(desktop.messages.last(), QStringLiteral("1 Urls Removed"));
     // The raw text: the plain text view would show the no-break space as a blank.
-    EXPECT_EQ(form.LinksTspSkinMemo->document()->toRawText(),
+    EXPECT_EQ(pagesMemo()->document()->toRawText(),
               QString(u'\t' + longLine + QStringLiteral(" \n\u00a0http://b.example/\n"))
                   .replace(u'\n', QChar(0x2029)));
 }
@@ -267,9 +355,9 @@ TEST_F(MainWindow, PublisherLinksOpenTheHomePage)
 {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.spSkinLinkLabel3, Qt::LeftButton);
-    QTest::mouseClick(form.spSkinLinkImage1, Qt::LeftButton);
-    QTest::mouseClick(form.spSkinLinkLabel1, Qt::LeftButton);
+    QTest::mouseClick(child<QLabel>("spSkinLinkLabel3"), Qt::LeftButton);
+    QTest::mouseClick(child<QLabel>("spSkinLinkImage1"), Qt::LeftButton);
+    QTest::mouseClick(child<QLabel>("spSkinLinkLabel1"), Qt::LeftButton);
     EXPECT_EQ(desktop.opened, QStringList(3, QStringLiteral("https://orvane.app")));
 }
 

@@ -90,11 +90,11 @@ protected:
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     }
-    QPlainTextEdit &memo() { return *form.LinksTspSkinMemo; }
+    QPlainTextEdit &memo() { return *pagesMemo(); }
     QString text() { return memo().toPlainText(); }
     int undoSteps() { return memo().document()->availableUndoSteps(); }
     void enterMemo() { memo().setFocus(Qt::TabFocusReason); }
-    void leaveMemo() { form.WebsiteTspSkinEdit->setFocus(Qt::TabFocusReason); }
+    void leaveMemo() { websiteEdit()->setFocus(Qt::TabFocusReason); }
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
     {
         QTest::keyClick(&memo(), key, modifiers);

@@ -41,10 +41,7 @@ protected:
         addRow(QStringLiteral("http://e.example/"), QStringLiteral("Found"), QString(),
                QStringLiteral("https://site.example/e"), QStringLiteral("HTTP 404"));
     }
-    QItemSelectionModel *selection() const
-    {
-        return form.DownloadsTspSkinListView->selectionModel();
-    }
+    QItemSelectionModel *selection() const { return resultsList()->selectionModel(); }
     void select(int row)
     {
         selection()->select(form.results()->index(row, 0),
@@ -95,14 +92,39 @@ TEST_F(ResultsList, ShortcutsCopyWhileTheListHasTheFocus)
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    form.DownloadsTspSkinListView->setFocus();
+    resultsList()->setFocus();
     select(4);
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C,
-                    Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(resultsList(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(resultsList(), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(desktop.clipboard,
               (QStringList{"http://e.example/",
                            "http://e.example/\tFound\t\thttps://site.example/e\tHTTP 404"}));
+}
+
+// The copy shortcuts belong to the list: in the fields the same keys copy nothing of the results.
+TEST_F(ResultsList, CopyShortcutsActOnlyInTheList)
+{
+    addSampleRows();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    select(0);
+    const QKeyCombination copies[] = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::SHIFT | Qt::Key_C,
+                                      Qt::CTRL | Qt::ALT | Qt::Key_C};
+    for (const char *field : {"WebsiteTspSkinEdit", "LinksTspSkinMemo"}) {
+        QWidget *other = child<QWidget>(field);
+        other->setFocus();
+        for (const QKeyCombination keys : copies) {
+            QTest::keyClick(other, keys.key(), keys.keyboardModifiers());
+        }
+        EXPECT_EQ(desktop.clipboard, QStringList()) << field;
+    }
+    QTreeView *list = resultsList();
+    list->setFocus();
+    for (const QKeyCombination keys : copies) {
+        QTest::keyClick(list, keys.key(), keys.keyboardModifiers());
+    }
+    EXPECT_EQ(desktop.clipboard.size(), 3);
 }
 
 TEST_F(ResultsList, SelectsExactlyTheFoundRows)
@@ -118,21 +140,19 @@ TEST_F(ResultsList, SelectsExactlyTheFoundRows)
     select(0);
     form.SelectSuccessfullylinks1Click();
     EXPECT_TRUE(selected().isEmpty());
-    EXPECT_TRUE(form.spSkinPanel1->updatesEnabled());
+    EXPECT_TRUE(child<QFrame>("spSkinPanel1")->updatesEnabled());
 }
 
 TEST_F(ResultsList, CtrlASelectsAllOnlyWithCtrlAlone)
 {
     addSampleRows();
     form.show();
-    form.DownloadsTspSkinListView->setFocus();
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A,
-                    Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A,
-                    Qt::ControlModifier | Qt::AltModifier);
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A);
+    resultsList()->setFocus();
+    QTest::keyClick(resultsList(), Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(resultsList(), Qt::Key_A, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(resultsList(), Qt::Key_A);
     EXPECT_LE(selected().size(), 1); // plain A may move the current row; it selects nothing more
-    QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(resultsList(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3, 4}));
     form.Selectall1Click(); // the menu item adds nothing and deselects nothing
     EXPECT_EQ(selected().size(), 5);
@@ -160,12 +180,12 @@ TEST_F(ResultsList, SelectionBurstsSuspendPaintingUntilTheOneShotTick)
     form.show();
     form.Selectall1Click();
     // The command resumes painting itself, but its selection changes started the one-shot timer.
-    EXPECT_TRUE(form.EndUpdateTTimer->isActive());
+    EXPECT_TRUE(child<QTimer>("EndUpdateTTimer")->isActive());
     selection()->select(form.results()->index(1, 0),
                         QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-    EXPECT_FALSE(form.spSkinPanel1->updatesEnabled());
-    ASSERT_TRUE(waitUntil([&] { return !form.EndUpdateTTimer->isActive(); }));
-    EXPECT_TRUE(form.spSkinPanel1->updatesEnabled());
+    EXPECT_FALSE(child<QFrame>("spSkinPanel1")->updatesEnabled());
+    ASSERT_TRUE(waitUntil([&] { return !child<QTimer>("EndUpdateTTimer")->isActive(); }));
+    EXPECT_TRUE(child<QFrame>("spSkinPanel1")->updatesEnabled());
 }
 
 TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
@@ -175,7 +195,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
         addRow(QStringLiteral("http://p%1.example/").arg(i), QStringLiteral("Found"));
     }
     QCoreApplication::processEvents();
-    QTreeView *list = form.DownloadsTspSkinListView;
+    QTreeView *list = resultsList();
     const QRect lastRow = list->visualRect(form.results()->index(199, 0));
     EXPECT_TRUE(list->viewport()->rect().contains(lastRow)) << "the newest row is in full view";
 
@@ -189,7 +209,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
     EXPECT_TRUE(list->viewport()->rect().contains(
         list->visualRect(form.results()->index(200, RobotsColumn))));
 
-    form.AutoScrollTspSkinCheckRadioBox->setChecked(false);
+    child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->setChecked(false);
     list->scrollToTop();
     QCoreApplication::processEvents();
     addRow(QStringLiteral("http://late.example/"), QStringLiteral("Found"));

@@ -48,7 +48,7 @@ const QByteArray kLinking = "<p><a href='https://www.site.example/'>Our site</a>
 TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
 {
     SlowSite site;
-    form.findChild<QAction *>("N5Threads2")->trigger();
+    child<QAction>("N5Threads2")->trigger();
     QStringList lines;
     for (int i = 0; i < 48; ++i) {
         lines << site.page("/p" + QByteArray::number(i),
@@ -57,33 +57,34 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     lines.insert(10, QStringLiteral("   "));
     lines << site.page("/missing", kLinking, 0, 404) << test::closedPortUrl();
     setPages(lines);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
 
     // Watch the status bar while the run goes on.
     int worstThreads = 0;
     QStringList progressTexts;
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
-        const QString threads = form.ThreadsTspSkinStatusPanel->text();
+        const QString threads = child<StatusPanel>("ThreadsTspSkinStatusPanel")->text();
         worstThreads = std::max(worstThreads, threads.section(u' ', 1).section(u'/', 0, 0).toInt());
         EXPECT_TRUE(threads.endsWith(QStringLiteral("/5"))) << threads.toStdString();
-        progressTexts << form.TotalTspSkinStatusPanel->text();
+        progressTexts << child<StatusPanel>("TotalTspSkinStatusPanel")->text();
     });
     watcher.start(3);
 
     form.spSkinSpeedButton1Click();
-    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Stop"));
-    EXPECT_EQ(form.TotalTspSkinStatusPanel->text(), QStringLiteral("Total URLs: 51"));
+    EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Stop"));
+    EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(),
+              QStringLiteral("Total URLs: 51"));
     ASSERT_TRUE(waitForRunEnd());
     watcher.stop();
 
     EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
-    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+    EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
     EXPECT_LE(site.peak->load(), 5);
     EXPECT_LE(worstThreads, 5);
     EXPECT_GE(site.peak->load(), 2);
     EXPECT_TRUE(progressTexts.contains(QStringLiteral("Urls 0/51")));
-    EXPECT_EQ(form.TotalTspSkinStatusPanel->text(), QStringLiteral("Urls 51/51"));
+    EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(), QStringLiteral("Urls 51/51"));
 
     // One row per non-blank line, in list order.
     ASSERT_EQ(form.results()->rowCount(), 50);
@@ -110,8 +111,10 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     EXPECT_EQ(found_count, expectedFound);
     EXPECT_EQ(not_found_count, 50 - expectedFound);
     // The last tick before the end may run before the last report; both shares add up.
-    EXPECT_TRUE(form.FoundTspSkinStatusPanel->text().contains(QStringLiteral(" Found URLs (")));
-    EXPECT_EQ(form.spSkinGauge1->text(), QStringLiteral("Progress...100%"));
+    EXPECT_TRUE(child<StatusPanel>("FoundTspSkinStatusPanel")
+                    ->text()
+                    .contains(QStringLiteral(" Found URLs (")));
+    EXPECT_EQ(child<GaugeWidget>("spSkinGauge1")->text(), QStringLiteral("Progress...100%"));
 
     // The completion message comes once only.
     waitUntil([] { return false; }, std::chrono::milliseconds(60));
@@ -136,17 +139,17 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
     form.results()->appendRow(QStringLiteral("earlier row"), {}, ImageFound);
     for (const Case &c : cases) {
         desktop.messages.clear();
-        form.LinksTspSkinMemo->setPlainText(c.pages);
-        form.WebsiteTspSkinEdit->setText(c.target);
+        pagesMemo()->setPlainText(c.pages);
+        websiteEdit()->setText(c.target);
         form.spSkinSpeedButton1Click();
         EXPECT_EQ(desktop.messages, QStringList{c.message});
         EXPECT_FALSE(form.scheduler().isRunning());
-        EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+        EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
         EXPECT_EQ(form.results()->rowCount(), 1);
     }
     // The placeholder with a second line is a list; a capitalised placeholder is a target.
-    form.LinksTspSkinMemo->setPlainText(QStringLiteral("Paste your URLs here\n"));
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("Example.com"));
+    pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here\n"));
+    websiteEdit()->setText(QStringLiteral("Example.com"));
     desktop.messages.clear();
     form.spSkinSpeedButton1Click();
     EXPECT_TRUE(form.scheduler().isRunning());
@@ -163,11 +166,11 @@ TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
         lines << site.page("/p" + QByteArray::number(i), kLinking, 150);
     }
     setPages(lines);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 3; }));
     form.spSkinSpeedButton1Click(); // Stop
-    EXPECT_EQ(form.spSkinSpeedButton1->text(), QStringLiteral("Start"));
+    EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
     const int rows = form.results()->rowCount();
     ASSERT_TRUE(waitForRunEnd());
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
@@ -186,7 +189,7 @@ TEST_F(RunWindow, ANewRunIgnoresReportsOfTheStoppedOne)
         slow << site.page("/slow" + QByteArray::number(i), kLinking, 400);
     }
     setPages(slow);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 4; }));
     form.spSkinSpeedButton1Click(); // Stop
@@ -205,7 +208,7 @@ TEST_F(RunWindow, ANewRunIgnoresReportsOfTheStoppedOne)
 TEST_F(RunWindow, ChangesDuringARunReachOnlyLaterRows)
 {
     SlowSite site;
-    form.findChild<QAction *>("N5Threads2")->trigger();
+    child<QAction>("N5Threads2")->trigger();
     const QByteArray both =
         "<a href='https://alpha.example/'>A</a><a href='https://beta.example/'>B</a>";
     QStringList lines;
@@ -213,13 +216,13 @@ TEST_F(RunWindow, ChangesDuringARunReachOnlyLaterRows)
         lines << site.page("/p" + QByteArray::number(i), both, 60);
     }
     setPages(lines);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("alpha.example"));
+    websiteEdit()->setText(QStringLiteral("alpha.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 2; }));
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("beta.example"));
+    websiteEdit()->setText(QStringLiteral("beta.example"));
     const int alphaRows = form.results()->rowCount();
     // Lines added during the run are dispatched in it.
-    form.LinksTspSkinMemo->appendPlainText(site.page("/late", both, 0));
+    pagesMemo()->appendPlainText(site.page("/late", both, 0));
     ASSERT_TRUE(waitForRunEnd());
 
     ASSERT_EQ(form.results()->rowCount(), 5);
@@ -235,13 +238,13 @@ TEST_F(RunWindow, ChangesDuringARunReachOnlyLaterRows)
 TEST_F(RunWindow, ARunWhoseListWasShortenedEnds)
 {
     SlowSite site;
-    form.findChild<QAction *>("N5Threads2")->trigger();
+    child<QAction>("N5Threads2")->trigger();
     setPages({site.page("/a", kLinking, 150), site.page("/b", kLinking, 150),
               site.page("/c", kLinking, 150)});
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() == 3; }));
-    form.LinksTspSkinMemo->setPlainText(site.server.url("/a"));
+    pagesMemo()->setPlainText(site.server.url("/a"));
     ASSERT_TRUE(waitForRunEnd(std::chrono::seconds(5)));
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
@@ -258,7 +261,7 @@ TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
     };
     setPages(
         {site.page("/a", kLinking, 0), site.page("/b", kLinking, 0), site.page("/c", kLinking, 0)});
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(cell(1, FoundColumn), QStringLiteral("Not Found"));
@@ -274,37 +277,42 @@ TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
 TEST_F(RunWindow, BlankListEndsWithoutRows)
 {
     setPages({QStringLiteral(" "), QString(), QStringLiteral("\t")});
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 0);
     EXPECT_EQ(desktop.messages.size(), 1);
-    EXPECT_EQ(form.FoundTspSkinStatusPanel->text(), QStringLiteral("Found 0 (0%)")); // no share yet
+    EXPECT_EQ(child<StatusPanel>("FoundTspSkinStatusPanel")->text(),
+              QStringLiteral("Found 0 (0%)")); // no share yet
 }
 
 TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
 {
-    auto *threads10 = form.findChild<QAction *>("N10Threads2");
-    auto *threads500 = form.findChild<QAction *>("N500Threads3");
-    auto *timeOut30 = form.findChild<QAction *>("imeOut30s1");
+    auto *threads10 = child<QAction>("N10Threads2");
+    auto *threads500 = child<QAction>("N500Threads3");
+    auto *timeOut30 = child<QAction>("imeOut30s1");
     EXPECT_TRUE(threads10->isChecked());
     EXPECT_TRUE(timeOut30->isChecked());
     EXPECT_EQ(form.scheduler().max_no_threads, 10);
-    EXPECT_EQ(form.ThreadsTspSkinStatusPanel->text(), QStringLiteral("Threads 0/10"));
-    EXPECT_EQ(form.TimeOutTspSkinStatusPanel->text(), QStringLiteral("Time Out 30s"));
+    EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
+              QStringLiteral("Threads 0/10"));
+    EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
+              QStringLiteral("Time Out 30s"));
     EXPECT_EQ(time_out.load(), 30000);
 
     threads500->trigger();
     EXPECT_TRUE(threads500->isChecked());
     EXPECT_FALSE(threads10->isChecked());
-    EXPECT_EQ(form.ThreadsTspSkinStatusPanel->text(), QStringLiteral("Threads 0/500"));
+    EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
+              QStringLiteral("Threads 0/500"));
     threads500->trigger(); // the marked item again: mark gone, value kept
     EXPECT_FALSE(threads500->isChecked());
     EXPECT_EQ(form.scheduler().max_no_threads, 500);
 
-    form.findChild<QAction *>("imeOut2min1")->trigger();
+    child<QAction>("imeOut2min1")->trigger();
     EXPECT_EQ(time_out.load(), 120000);
-    EXPECT_EQ(form.TimeOutTspSkinStatusPanel->text(), QStringLiteral("Time Out 2 min"));
+    EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
+              QStringLiteral("Time Out 2 min"));
 
     // Waiting ticks and reports run before a settings menu shows.
     bool ran = false;
@@ -313,20 +321,62 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
     EXPECT_TRUE(ran);
 
     QStringList captions;
-    for (QAction *item : form.ThreadsTspSkinPopupMenu->actions()) {
-        captions << item->text() + u'=' + item->statusTip();
+    for (QAction *item : child<QMenu>("ThreadsTspSkinPopupMenu")->actions()) {
+        captions << item->text() + u'=' + item->data().toString();
     }
     EXPECT_EQ(captions.first(), QStringLiteral("5 Threads=5"));
     EXPECT_EQ(captions.last(), QStringLiteral("500 Threads=500"));
     EXPECT_EQ(captions.size(), 16);
     QStringList timeOuts;
-    for (QAction *item : form.TimeOutTspSkinPopupMenu->actions()) {
-        timeOuts << item->text() + u'=' + item->statusTip();
+    for (QAction *item : child<QMenu>("TimeOutTspSkinPopupMenu")->actions()) {
+        timeOuts << item->text() + u'=' + item->data().toString();
     }
     EXPECT_EQ(timeOuts,
               (QStringList{"Time Out 5s=5000", "Time Out 10s=10000", "Time Out 30s=30000",
                            "Time Out 40s=40000", "Time Out 50s=50000", "Time Out 1 min=60000",
                            "Time Out 2 min=120000", "Time Out 5 min=300000"}));
+}
+
+// Every choice reaches the run with the value it carries, marks itself alone, and chosen again
+// loses its mark but keeps its value.
+TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
+{
+    const QList<QAction *> threads = child<QMenu>("ThreadsTspSkinPopupMenu")->actions();
+    const QList<QAction *> timeOuts = child<QMenu>("TimeOutTspSkinPopupMenu")->actions();
+    const auto marked = [](const QList<QAction *> &items) {
+        QStringList names;
+        for (const QAction *item : items) {
+            if (item->isChecked()) {
+                names << item->objectName();
+            }
+        }
+        return names;
+    };
+    for (QAction *item : threads) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        const int limit = item->data().toInt();
+        ASSERT_GT(limit, 0);
+        item->trigger();
+        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+        EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
+                  QStringLiteral("Threads 0/%1").arg(limit));
+        EXPECT_EQ(marked(threads), QStringList{item->objectName()});
+        item->trigger();
+        EXPECT_EQ(marked(threads), QStringList());
+        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+    }
+    for (QAction *item : timeOuts) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        const int milliseconds = item->data().toInt();
+        ASSERT_GT(milliseconds, 0);
+        item->trigger();
+        EXPECT_EQ(time_out.load(), milliseconds);
+        EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(), item->text());
+        EXPECT_EQ(marked(timeOuts), QStringList{item->objectName()});
+        item->trigger();
+        EXPECT_EQ(marked(timeOuts), QStringList());
+        EXPECT_EQ(time_out.load(), milliseconds);
+    }
 }
 
 } // namespace

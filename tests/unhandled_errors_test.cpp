@@ -132,9 +132,9 @@ TEST_F(UnhandledErrors, AFailingCopyIsReportedOnceAndTheRunGoesOn)
         });
         lines << server.url(path);
     }
-    form.findChild<QAction *>("N5Threads2")->trigger();
+    child<QAction>("N5Threads2")->trigger();
     setPages(lines);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
+    websiteEdit()->setText(QStringLiteral("site.example"));
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -161,9 +161,9 @@ TEST_F(UnhandledErrors, AFailingCopyIsReportedOnceAndTheRunGoesOn)
         SCOPED_TRACE(c.name);
         clipboard.fail = c.fail;
         const QMap<int, QStringList> before = filledRows();
-        form.DownloadsTspSkinListView->setFocus();
-        QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClick(form.DownloadsTspSkinListView, Qt::Key_C, Qt::ControlModifier);
+        resultsList()->setFocus();
+        QTest::keyClick(resultsList(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(resultsList(), Qt::Key_C, Qt::ControlModifier);
 
         ASSERT_EQ(errors.failures.size(), ++shown);
         EXPECT_EQ(errors.failures.last(), c.failure);
@@ -268,6 +268,33 @@ TEST(UnhandledErrorBox, NamesTheFailureAndCopiesTheReportWithoutClosing)
     EXPECT_EQ(icon, critical.toImage());
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), report);
+}
+
+// A window command gets the arguments of the signal it is connected to (or none, if it takes
+// none), and its failure is reported once instead of unwinding through the signal's sender.
+TEST(UnhandledErrorBox, CommandsTakeTheirSignalsArgumentsAndReportTheirFailures)
+{
+    ErrorSinkSwap swap;
+    QObject sender;
+    QStringList names;
+    QObject::connect(&sender, &QObject::objectNameChanged,
+                     reportingFailures([&names](const QString &name) {
+                         names << name;
+                         if (name == QStringLiteral("fails")) {
+                             throw std::runtime_error("command failed");
+                         }
+                     }));
+    sender.setObjectName(QStringLiteral("first"));
+    sender.setObjectName(QStringLiteral("fails"));
+    sender.setObjectName(QStringLiteral("after"));
+    EXPECT_EQ(names, (QStringList{"first", "fails", "after"}));
+    EXPECT_EQ(swap.errors.failures, QStringList{QStringLiteral("command failed")});
+
+    QAction item;
+    int triggered = 0;
+    QObject::connect(&item, &QAction::triggered, reportingFailures([&triggered] { ++triggered; }));
+    item.trigger();
+    EXPECT_EQ(triggered, 1);
 }
 
 // The report text as a POSIX extended regular expression.

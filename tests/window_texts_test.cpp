@@ -83,36 +83,40 @@ TEST_F(WindowTexts, TheWindowAndTheListUseTahomaAtTheirDesignedSizes)
     if (!tahomaInstalled()) {
         GTEST_SKIP() << "no Tahoma on this machine (Debian: fonts-wine)";
     }
-    EXPECT_EQ(QFontInfo(form.WebsiteTspSkinEdit->font()).family(), QStringLiteral("Tahoma"));
-    EXPECT_EQ(QFontInfo(form.spSkinLabel2->font()).family(), QStringLiteral("Tahoma"));
-    EXPECT_EQ(form.spSkinLabel2->font().pixelSize(), kWindowFontPixels);
-    EXPECT_EQ(form.AutoScrollTspSkinCheckRadioBox->font().pixelSize(), kWindowFontPixels);
-    EXPECT_EQ(QFontInfo(form.DownloadsTspSkinListView->font()).family(), QStringLiteral("Tahoma"));
-    EXPECT_EQ(form.DownloadsTspSkinListView->font().pixelSize(), kListFontPixels);
+    EXPECT_EQ(QFontInfo(websiteEdit()->font()).family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(QFontInfo(child<QLabel>("spSkinLabel2")->font()).family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(child<QLabel>("spSkinLabel2")->font().pixelSize(), kWindowFontPixels);
+    EXPECT_EQ(child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->font().pixelSize(),
+              kWindowFontPixels);
+    EXPECT_EQ(QFontInfo(resultsList()->font()).family(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(resultsList()->font().pixelSize(), kListFontPixels);
 }
 
 TEST_F(WindowTexts, CaptionsAreWholeInBothSearchModes)
 {
-    for (QRadioButton *mode :
-         {form.Cauta_Dupa_HTMLTspSkinCheckRadioBox, form.Show_in_Tray_IconTspSkinCheckRadioBox}) {
+    for (QRadioButton *mode : {child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox"),
+                               child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox")}) {
         mode->setChecked(true);
         // The label sizes itself to its text and stays clear of the edit.
-        const QLabel *label = form.spSkinLabel2;
+        const QLabel *label = child<QLabel>("spSkinLabel2");
         EXPECT_EQ(label->pos(), QPoint(8, 14));
         EXPECT_GE(label->width(), textWidth(label, label->text())) << qPrintable(label->text());
-        EXPECT_LT(label->geometry().right(), form.WebsiteTspSkinEdit->x());
+        EXPECT_LT(label->geometry().right(), websiteEdit()->x());
     }
-    const QWidget *captions[] = {form.spSkinLabel1, form.HelpTspSkinMenuSpeedButton,
-                                 form.spSkinLinkLabel3, form.spSkinLinkLabel1};
+    const QWidget *captions[] = {
+        child<QLabel>("spSkinLabel1"), child<QToolButton>("HelpTspSkinMenuSpeedButton"),
+        child<QLabel>("spSkinLinkLabel3"), child<QLabel>("spSkinLinkLabel1")};
     for (const QWidget *control : captions) {
         EXPECT_LE(control->sizeHint().width(), control->width())
             << qPrintable(control->objectName());
     }
     // Radio and check boxes: the caption fits in the room the style leaves beside the indicator.
     const std::pair<const QAbstractButton *, QStyle::SubElement> boxes[] = {
-        {form.Show_in_Tray_IconTspSkinCheckRadioBox, QStyle::SE_RadioButtonContents},
-        {form.Cauta_Dupa_HTMLTspSkinCheckRadioBox, QStyle::SE_RadioButtonContents},
-        {form.AutoScrollTspSkinCheckRadioBox, QStyle::SE_CheckBoxContents}};
+        {child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox"),
+         QStyle::SE_RadioButtonContents},
+        {child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox"),
+         QStyle::SE_RadioButtonContents},
+        {child<QCheckBox>("AutoScrollTspSkinCheckRadioBox"), QStyle::SE_CheckBoxContents}};
     for (const auto &[box, contents] : boxes) {
         QStyleOptionButton option;
         option.initFrom(box);
@@ -121,12 +125,14 @@ TEST_F(WindowTexts, CaptionsAreWholeInBothSearchModes)
         EXPECT_LE(textWidth(box, box->text()), room.width()) << qPrintable(box->objectName());
     }
     for (const QString &caption : {QStringLiteral("Start"), QStringLiteral("Stop")}) {
-        form.spSkinSpeedButton1->setText(caption);
-        EXPECT_LE(form.spSkinSpeedButton1->sizeHint().width(), form.spSkinSpeedButton1->width());
+        child<QPushButton>("spSkinSpeedButton1")->setText(caption);
+        EXPECT_LE(child<QPushButton>("spSkinSpeedButton1")->sizeHint().width(),
+                  child<QPushButton>("spSkinSpeedButton1")->width());
     }
     // "Search for:" ends before the Links radio box begins.
-    EXPECT_LT(form.spSkinLabel1->x() + textWidth(form.spSkinLabel1, form.spSkinLabel1->text()),
-              form.Show_in_Tray_IconTspSkinCheckRadioBox->x());
+    EXPECT_LT(child<QLabel>("spSkinLabel1")->x() +
+                  textWidth(child<QLabel>("spSkinLabel1"), child<QLabel>("spSkinLabel1")->text()),
+              child<QRadioButton>("Show_in_Tray_IconTspSkinCheckRadioBox")->x());
 }
 
 TEST_F(WindowTexts, StatusPanelsShowEveryTextTheyCanTakeWhole)
@@ -135,19 +141,19 @@ TEST_F(WindowTexts, StatusPanelsShowEveryTextTheyCanTakeWhole)
         GTEST_SKIP() << "the designed widths are measured for Tahoma";
     }
     QStringList threads{QStringLiteral("Threads 0")};
-    for (const QAction *item : form.ThreadsTspSkinPopupMenu->actions()) {
-        const int limit = item->statusTip().toInt();
+    for (const QAction *item : child<QMenu>("ThreadsTspSkinPopupMenu")->actions()) {
+        const int limit = item->data().toInt();
         for (int live = 0; live <= limit; ++live) {
             threads << threadsPanelText(live, limit);
         }
     }
-    expectWholeAtDesignedWidth(form.ThreadsTspSkinStatusPanel, threads);
+    expectWholeAtDesignedWidth(child<StatusPanel>("ThreadsTspSkinStatusPanel"), threads);
 
     QStringList timeOuts{QStringLiteral("Time Out 30s")};
-    for (const QAction *item : form.TimeOutTspSkinPopupMenu->actions()) {
+    for (const QAction *item : child<QMenu>("TimeOutTspSkinPopupMenu")->actions()) {
         timeOuts << item->text();
     }
-    expectWholeAtDesignedWidth(form.TimeOutTspSkinStatusPanel, timeOuts);
+    expectWholeAtDesignedWidth(child<StatusPanel>("TimeOutTspSkinStatusPanel"), timeOuts);
 
     const QList<int> counts = numbersUpTo(5); // lists of up to 99999 lines
     QStringList totals{QStringLiteral("Orvane 1.4")};
@@ -166,14 +172,15 @@ TEST_F(WindowTexts, StatusPanelsShowEveryTextTheyCanTakeWhole)
             }
         }
     }
-    expectWholeAtDesignedWidth(form.TotalTspSkinStatusPanel, totals);
-    expectWholeAtDesignedWidth(form.FoundTspSkinStatusPanel, found);
-    expectWholeAtDesignedWidth(form.NotFoundTspSkinStatusPanel, notFound);
+    expectWholeAtDesignedWidth(child<StatusPanel>("TotalTspSkinStatusPanel"), totals);
+    expectWholeAtDesignedWidth(child<StatusPanel>("FoundTspSkinStatusPanel"), found);
+    expectWholeAtDesignedWidth(child<StatusPanel>("NotFoundTspSkinStatusPanel"), notFound);
 
     GaugeValue gauge;
     for (int value = 0; value <= 100; ++value) {
         gauge.setValue(value);
-        EXPECT_LE(textWidth(form.spSkinGauge1, gauge.text()), form.spSkinGauge1->width() - 4)
+        EXPECT_LE(textWidth(child<GaugeWidget>("spSkinGauge1"), gauge.text()),
+                  child<GaugeWidget>("spSkinGauge1")->width() - 4)
             << qPrintable(gauge.text());
     }
 }
@@ -184,9 +191,12 @@ TEST_F(WindowTexts, StatusBarPanelsSitSideBySideAtTheirDesignedPlaces)
         GTEST_SKIP() << "the designed widths are measured for Tahoma";
     }
     const QWidget *bar = form.statusBar();
-    const QWidget *panels[] = {form.TotalTspSkinStatusPanel,    form.spSkinGauge1,
-                               form.ThreadsTspSkinStatusPanel,  form.FoundTspSkinStatusPanel,
-                               form.NotFoundTspSkinStatusPanel, form.TimeOutTspSkinStatusPanel};
+    const QWidget *panels[] = {child<StatusPanel>("TotalTspSkinStatusPanel"),
+                               child<GaugeWidget>("spSkinGauge1"),
+                               child<StatusPanel>("ThreadsTspSkinStatusPanel"),
+                               child<StatusPanel>("FoundTspSkinStatusPanel"),
+                               child<StatusPanel>("NotFoundTspSkinStatusPanel"),
+                               child<StatusPanel>("TimeOutTspSkinStatusPanel")};
     const QRect designed[] = {{0, 0, 145, 21},   {145, 0, 140, 21}, {285, 0, 88, 21},
                               {373, 0, 173, 21}, {546, 0, 178, 21}, {724, 0, 81, 21}};
     for (int i = 0; i < 6; ++i) {
@@ -194,38 +204,40 @@ TEST_F(WindowTexts, StatusBarPanelsSitSideBySideAtTheirDesignedPlaces)
         EXPECT_EQ(inBar, designed[i]) << qPrintable(panels[i]->objectName());
     }
     EXPECT_EQ(bar->height(), 21);
-    EXPECT_EQ(form.spSkinLinkLabel1->geometry(), QRect(835, 0, 114, 21));
+    EXPECT_EQ(child<QLabel>("spSkinLinkLabel1")->geometry(), QRect(835, 0, 114, 21));
 }
 
 TEST_F(WindowTexts, AWidePanelTextGrowsItsPanelAndNothingOverlapsInASmallWindow)
 {
     const QWidget *bar = form.statusBar();
-    const QList<const QWidget *> panels = {
-        form.TotalTspSkinStatusPanel,    form.spSkinGauge1,
-        form.ThreadsTspSkinStatusPanel,  form.FoundTspSkinStatusPanel,
-        form.NotFoundTspSkinStatusPanel, form.TimeOutTspSkinStatusPanel};
+    const QList<const QWidget *> panels = {child<StatusPanel>("TotalTspSkinStatusPanel"),
+                                           child<GaugeWidget>("spSkinGauge1"),
+                                           child<StatusPanel>("ThreadsTspSkinStatusPanel"),
+                                           child<StatusPanel>("FoundTspSkinStatusPanel"),
+                                           child<StatusPanel>("NotFoundTspSkinStatusPanel"),
+                                           child<StatusPanel>("TimeOutTspSkinStatusPanel")};
     const auto inBar = [bar](const QWidget *widget) {
         return QRect(widget->mapTo(bar, QPoint(0, 0)), widget->size());
     };
     // More text than a designed width can take: the panel grows, the ones after it move.
     const QString wide = QStringLiteral("Threads 500/500 and then some more words");
-    form.ThreadsTspSkinStatusPanel->setText(wide);
+    child<StatusPanel>("ThreadsTspSkinStatusPanel")->setText(wide);
     form.resize(700, 400);
     QApplication::processEvents();
-    EXPECT_GT(form.ThreadsTspSkinStatusPanel->width(), 88);
-    const QRect text = form.ThreadsTspSkinStatusPanel->contentsRect();
-    EXPECT_GE(text.width(), textWidth(form.ThreadsTspSkinStatusPanel, wide));
+    EXPECT_GT(child<StatusPanel>("ThreadsTspSkinStatusPanel")->width(), 88);
+    const QRect text = child<StatusPanel>("ThreadsTspSkinStatusPanel")->contentsRect();
+    EXPECT_GE(text.width(), textWidth(child<StatusPanel>("ThreadsTspSkinStatusPanel"), wide));
     for (int i = 0; i + 1 < panels.size(); ++i) {
         EXPECT_EQ(inBar(panels[i]).right() + 1, inBar(panels[i + 1]).left()) << i;
     }
     // The window edge cuts the panels; the link is pushed out rather than drawn over them.
     EXPECT_GT(inBar(panels.last()).right(), bar->width());
-    EXPECT_GT(inBar(form.spSkinLinkLabel1).left(), inBar(panels.last()).right());
+    EXPECT_GT(inBar(child<QLabel>("spSkinLinkLabel1")).left(), inBar(panels.last()).right());
 }
 
 TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddle)
 {
-    QTreeView *list = form.DownloadsTspSkinListView;
+    QTreeView *list = resultsList();
     const QFontMetrics metrics(list->font());
     const int margin =
         2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
@@ -281,7 +293,7 @@ TEST_F(WindowTexts, CellsShowTheirWholeTextAsTooltipAndTheSelectionFollowsTheFoc
         EXPECT_EQ(index.data(Qt::ToolTipRole).toString(), index.data().toString()) << column;
     }
 
-    auto *list = static_cast<ResultsListView *>(form.DownloadsTspSkinListView);
+    auto *list = child<ResultsListView>("DownloadsTspSkinListView");
     const CellStyle style;
     EXPECT_EQ(style.optionFor(form.results()->index(0, UrlColumn), list).textElideMode,
               Qt::ElideMiddle);
@@ -296,7 +308,7 @@ TEST_F(WindowTexts, CellsShowTheirWholeTextAsTooltipAndTheSelectionFollowsTheFoc
     const QColor focused =
         style.optionFor(form.results()->index(0, 0), list).palette.color(QPalette::Highlight);
     EXPECT_EQ(focused, QGuiApplication::palette().color(QPalette::Active, QPalette::Highlight));
-    form.WebsiteTspSkinEdit->setFocus(Qt::OtherFocusReason);
+    websiteEdit()->setFocus(Qt::OtherFocusReason);
     const QStyleOptionViewItem unfocused = style.optionFor(form.results()->index(0, 0), list);
     EXPECT_NE(unfocused.palette.color(QPalette::Highlight), focused);
     EXPECT_NE(unfocused.palette.color(QPalette::Highlight), list->palette().color(QPalette::Base));
@@ -304,17 +316,17 @@ TEST_F(WindowTexts, CellsShowTheirWholeTextAsTooltipAndTheSelectionFollowsTheFoc
 
 TEST_F(WindowTexts, ScrollBarsAreNineteenPixels)
 {
-    form.LinksTspSkinMemo->setPlainText(QString(400, u'x') + QString(40, u'\n'));
+    pagesMemo()->setPlainText(QString(400, u'x') + QString(40, u'\n'));
     QApplication::processEvents();
-    EXPECT_EQ(form.LinksTspSkinMemo->verticalScrollBar()->width(), 19);
-    EXPECT_EQ(form.LinksTspSkinMemo->horizontalScrollBar()->height(), 19);
+    EXPECT_EQ(pagesMemo()->verticalScrollBar()->width(), 19);
+    EXPECT_EQ(pagesMemo()->horizontalScrollBar()->height(), 19);
     for (int i = 0; i < 60; ++i) {
         form.results()->appendRow(QString(500, u'w'), {}, ImagePending);
     }
-    ASSERT_TRUE(testing::waitUntil(
-        [this] { return form.DownloadsTspSkinListView->verticalScrollBar()->isVisible(); }));
-    EXPECT_EQ(form.DownloadsTspSkinListView->verticalScrollBar()->width(), 19);
-    EXPECT_EQ(form.DownloadsTspSkinListView->horizontalScrollBar()->height(), 19);
+    ASSERT_TRUE(
+        testing::waitUntil([this] { return resultsList()->verticalScrollBar()->isVisible(); }));
+    EXPECT_EQ(resultsList()->verticalScrollBar()->width(), 19);
+    EXPECT_EQ(resultsList()->horizontalScrollBar()->height(), 19);
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "engine/page_source.h"
 #include "ui/anchors.h"
 #include "ui/desktop_services.h"
+#include "ui/field_edits.h"
 #include "ui/gauge_widget.h"
+#include "ui/link_label.h"
 #include "ui/memo_page_list.h"
 #include "ui/results_list_view.h"
 #include "ui/row_images.h"
@@ -17,17 +19,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
-#include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -39,12 +36,6 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
-
-// The window's pictures and style live in a static library: their registration must be pulled in.
-static void initResources()
-{
-    Q_INIT_RESOURCE(ui);
-}
 
 namespace orvane {
 
@@ -81,24 +72,10 @@ void fitLabelToText(QLabel *label)
     label->resize(label->sizeHint().width(), label->height());
 }
 
-// The keyboard focus moving from one control of the window to another enters and leaves a field;
-// a popup menu, a modal box or the window losing activation only borrow it.
-bool movesBetweenControls(const QEvent *event)
+template <class Object> Object *named(Object *object, const char *name)
 {
-    switch (static_cast<const QFocusEvent *>(event)->reason()) {
-    case Qt::PopupFocusReason:
-    case Qt::ActiveWindowFocusReason:
-    case Qt::MenuBarFocusReason:
-        return false;
-    default:
-        return true;
-    }
-}
-
-template <class Widget> Widget *named(Widget *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
+    object->setObjectName(QLatin1String(name));
+    return object;
 }
 
 } // namespace
@@ -113,7 +90,6 @@ TOrvaneTForm::TOrvaneTForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("TOrvaneTForm"));
     setWindowTitle(QStringLiteral("Orvane 1.4 - by  ") + QLatin1String(kPublisherAddress));
-    initResources();
     registerWindowFonts();
     setStyleSheet(loadStyleSheet());
     buildControls();
@@ -155,7 +131,7 @@ void TOrvaneTForm::buildControls()
     spSkinLabel2 = named(new QLabel(QStringLiteral("Your Website URL:"), client), "spSkinLabel2");
     spSkinLabel2->setGeometry(8, 14, 94, 21);
     fitLabelToText(spSkinLabel2);
-    WebsiteTspSkinEdit = named(new QLineEdit(client), "WebsiteTspSkinEdit");
+    WebsiteTspSkinEdit = named(new FieldLineEdit(client), "WebsiteTspSkinEdit");
     m_anchors->place(WebsiteTspSkinEdit, QRect(111, 16, 458, 19), across);
     spSkinLabel1 = named(new QLabel(QStringLiteral("Search for:"), client), "spSkinLabel1");
     m_anchors->place(spSkinLabel1, QRect(580, 14, 58, 21), topRight);
@@ -202,7 +178,7 @@ void TOrvaneTForm::buildControls()
 
     Panel1 = named(new QFrame(client), "Panel1");
     m_anchors->place(Panel1, QRect(111, 45, 655, 101), across);
-    LinksTspSkinMemo = named(new QPlainTextEdit(Panel1), "LinksTspSkinMemo");
+    LinksTspSkinMemo = named(new FieldPlainTextEdit(Panel1), "LinksTspSkinMemo");
     LinksTspSkinMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
     // Tab moves on to the next control, as in any other field of the window.
     LinksTspSkinMemo->setTabChangesFocus(true);
@@ -212,8 +188,14 @@ void TOrvaneTForm::buildControls()
     memoLayout->setContentsMargins(0, 0, 0, 0);
     memoLayout->addWidget(LinksTspSkinMemo);
     m_pageList = std::make_unique<MemoPageList>(*LinksTspSkinMemo);
-    WebsiteTspSkinEdit->installEventFilter(this);
-    LinksTspSkinMemo->installEventFilter(this);
+    connect(WebsiteTspSkinEdit, &FieldLineEdit::entered, this,
+            reportingFailures([this] { WebsiteTspSkinEditEnter(); }));
+    connect(WebsiteTspSkinEdit, &FieldLineEdit::left, this,
+            reportingFailures([this] { WebsiteTspSkinEditExit(); }));
+    connect(LinksTspSkinMemo, &FieldPlainTextEdit::entered, this,
+            reportingFailures([this] { LinksTspSkinMemoEnter(); }));
+    connect(LinksTspSkinMemo, &FieldPlainTextEdit::left, this,
+            reportingFailures([this] { LinksTspSkinMemoExit(); }));
 
     spSkinPanel1 = named(new QFrame(client), "spSkinPanel1");
     m_anchors->place(spSkinPanel1, QRect(8, 155, 956, 376), across | Anchors::Bottom);
@@ -234,8 +216,12 @@ void TOrvaneTForm::buildControls()
     DownloadsTspSkinListView->header()->setSectionsClickable(false);
     DownloadsTspSkinListView->header()->setStretchLastSection(false);
     DownloadsTspSkinListView->setFont(listFont());
-    DownloadsTspSkinListView->installEventFilter(this);
-    DownloadsTspSkinListView->viewport()->installEventFilter(this);
+    connect(DownloadsTspSkinListView, &ResultsListView::keyPressed, this,
+            reportingFailures([this](int key, Qt::KeyboardModifiers shift) {
+                DownloadsTspSkinListViewKeyDown(key, shift);
+            }));
+    connect(DownloadsTspSkinListView, &ResultsListView::viewportDoubleClicked, this,
+            reportingFailures([this] { DownloadsTspSkinListViewDblClick(); }));
     connect(DownloadsTspSkinListView->selectionModel(), &QItemSelectionModel::selectionChanged,
             this, [this] { DownloadsTspSkinListViewSelectItem(); });
     connect(m_results, &QAbstractItemModel::rowsInserted, this,
@@ -272,11 +258,12 @@ void TOrvaneTForm::buildStatusBar()
                                                  QStringLiteral("Not Found 0 (0%)"), bar);
     TimeOutTspSkinStatusPanel = new StatusPanel(QStringLiteral("TimeOutTspSkinStatusPanel"), 81,
                                                 QStringLiteral("Time Out 30s"), bar);
-    spSkinLinkLabel1 = named(new QLabel(publisherHost(), bar), "spSkinLinkLabel1");
+    spSkinLinkLabel1 = named(new LinkLabel(publisherHost(), bar), "spSkinLinkLabel1");
     spSkinLinkLabel1->setFixedSize(114, kStatusBarHeight);
     spSkinLinkLabel1->setCursor(Qt::PointingHandCursor);
     spSkinLinkLabel1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    spSkinLinkLabel1->installEventFilter(this);
+    connect(spSkinLinkLabel1, &LinkLabel::clicked, this,
+            reportingFailures([this] { openPublisherPage(); }));
     // The link ends 23 pixels before the right edge of the designed window (835 + 114 = 949).
     new StatusBarLayout(bar,
                         {TotalTspSkinStatusPanel, spSkinGauge1, ThreadsTspSkinStatusPanel,
@@ -316,115 +303,97 @@ void TOrvaneTForm::fitColumnsToTheirTexts()
     }
 }
 
-QMenu *TOrvaneTForm::buildSettingsMenu(const QString &name,
-                                       const QList<std::pair<QString, QString>> &items,
-                                       void (TOrvaneTForm::*handler)(QAction *))
+void TOrvaneTForm::fillCommandMenu(QMenu *menu, std::span<const CommandItem> items,
+                                   QWidget *shortcutScope)
 {
-    auto *menu = new QMenu(this);
-    menu->setObjectName(name);
+    for (const CommandItem &row : items) {
+        if (row.caption == nullptr) {
+            menu->addSeparator()->setObjectName(QLatin1String(row.objectName));
+            continue;
+        }
+        QAction *item = named(menu->addAction(QLatin1String(row.caption)), row.objectName);
+        if (row.shortcut.key() != Qt::Key_unknown) {
+            Q_ASSERT(shortcutScope != nullptr);
+            item->setShortcut(row.shortcut);
+            item->setShortcutContext(Qt::WidgetShortcut);
+            shortcutScope->addAction(item);
+        }
+        connect(item, &QAction::triggered, this,
+                reportingFailures([this, handler = row.handler] { (this->*handler)(); }));
+    }
+}
+
+QAction *TOrvaneTForm::fillSettingsMenu(QMenu *menu, std::span<const SettingItem> items,
+                                        void (TOrvaneTForm::*handler)(QAction *))
+{
     // Choosing the marked item again takes its mark away.
     auto *group = new QActionGroup(menu);
     group->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (const auto &[objectName, caption] : items) {
-        QAction *item = menu->addAction(caption);
-        item->setObjectName(objectName);
+    QAction *chosen = nullptr;
+    for (const SettingItem &row : items) {
+        QAction *item = named(menu->addAction(QLatin1String(row.caption)), row.objectName);
         item->setCheckable(true);
-        // The hint carries the item's value.
-        item->setStatusTip(caption.section(u' ', 0, 0));
+        item->setData(row.value);
         group->addAction(item);
         connect(item, &QAction::triggered, this,
                 reportingFailures([this, item, handler] { (this->*handler)(item); }));
+        if (row.isDefault) {
+            chosen = item;
+        }
     }
-    return menu;
+    return chosen;
 }
 
 void TOrvaneTForm::buildMenus()
 {
-    ListeTspSkinPopupMenu = new QMenu(this);
-    ListeTspSkinPopupMenu->setObjectName(QStringLiteral("ListeTspSkinPopupMenu"));
-    CopyURL1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Copy Selected URLs to Clipboard"));
-    CopyURL1->setObjectName(QStringLiteral("CopyURL1"));
-    CopyURL1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    CopySelectedURLstoClipboardColumns1 = ListeTspSkinPopupMenu->addAction(
-        QStringLiteral("Copy Selected URLs to Clipboard + Columns"));
-    CopySelectedURLstoClipboardColumns1->setObjectName(
-        QStringLiteral("CopySelectedURLstoClipboardColumns1"));
-    CopySelectedURLstoClipboardColumns1->setShortcut(
-        QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_C));
-    ListeTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N3"));
-    Selectall1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Select All"));
-    Selectall1->setObjectName(QStringLiteral("Selectall1"));
-    SelectSuccessfullylinks1 =
-        ListeTspSkinPopupMenu->addAction(QStringLiteral("Select Successfully links"));
-    SelectSuccessfullylinks1->setObjectName(QStringLiteral("SelectSuccessfullylinks1"));
-    SelectFailedRows1 = ListeTspSkinPopupMenu->addAction(QStringLiteral("Select Failed Rows"));
-    SelectFailedRows1->setObjectName(QStringLiteral("SelectFailedRows1"));
-    ListeTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N4"));
-    CopySelectedURLstoClipboardAllColumns1 = ListeTspSkinPopupMenu->addAction(
-        QStringLiteral("Copy Selected URLs to Clipboard + All Columns"));
-    CopySelectedURLstoClipboardAllColumns1->setObjectName(
-        QStringLiteral("CopySelectedURLstoClipboardAllColumns1"));
-    CopySelectedURLstoClipboardAllColumns1->setShortcut(
-        QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C));
-    // The shortcuts act while the results list has the focus.
-    for (QAction *item :
-         {CopyURL1, CopySelectedURLstoClipboardColumns1, CopySelectedURLstoClipboardAllColumns1}) {
-        item->setShortcutContext(Qt::WidgetShortcut);
-        DownloadsTspSkinListView->addAction(item);
-    }
-    const std::pair<QAction *, void (TOrvaneTForm::*)()> commands[] = {
-        {CopyURL1, &TOrvaneTForm::CopyURL1Click},
-        {CopySelectedURLstoClipboardColumns1,
-         &TOrvaneTForm::CopySelectedURLstoClipboardColumns1Click},
-        {Selectall1, &TOrvaneTForm::Selectall1Click},
-        {SelectSuccessfullylinks1, &TOrvaneTForm::SelectSuccessfullylinks1Click},
-        {SelectFailedRows1, &TOrvaneTForm::SelectFailedRows1Click},
-        {CopySelectedURLstoClipboardAllColumns1,
-         &TOrvaneTForm::CopySelectedURLstoClipboardAllColumns1Click}};
-    for (const auto &[item, handler] : commands) {
-        connect(item, &QAction::triggered, this,
-                reportingFailures([this, handler = handler] { (this->*handler)(); }));
-    }
+    // The copy commands' shortcuts act while the results list has the focus.
+    static constexpr CommandItem kResultsCommands[] = {
+        {"CopyURL1", "Copy Selected URLs to Clipboard", &TOrvaneTForm::CopyURL1Click,
+         Qt::CTRL | Qt::Key_C},
+        {"CopySelectedURLstoClipboardColumns1", "Copy Selected URLs to Clipboard + Columns",
+         &TOrvaneTForm::CopySelectedURLstoClipboardColumns1Click, Qt::SHIFT | Qt::CTRL | Qt::Key_C},
+        {"N3"},
+        {"Selectall1", "Select All", &TOrvaneTForm::Selectall1Click},
+        {"SelectSuccessfullylinks1", "Select Successfully links",
+         &TOrvaneTForm::SelectSuccessfullylinks1Click},
+        {"SelectFailedRows1", "Select Failed Rows", &TOrvaneTForm::SelectFailedRows1Click},
+        {"N4"},
+        {"CopySelectedURLstoClipboardAllColumns1", "Copy Selected URLs to Clipboard + All Columns",
+         &TOrvaneTForm::CopySelectedURLstoClipboardAllColumns1Click,
+         Qt::CTRL | Qt::ALT | Qt::Key_C},
+    };
+    ListeTspSkinPopupMenu = named(new QMenu(this), "ListeTspSkinPopupMenu");
+    fillCommandMenu(ListeTspSkinPopupMenu, kResultsCommands, DownloadsTspSkinListView);
     connect(DownloadsTspSkinListView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) {
                 ListeTspSkinPopupMenu->popup(DownloadsTspSkinListView->viewport()->mapToGlobal(at));
             });
 
-    ThreadsTspSkinPopupMenu =
-        buildSettingsMenu(QStringLiteral("ThreadsTspSkinPopupMenu"),
-                          {{QStringLiteral("N5Threads2"), QStringLiteral("5 Threads")},
-                           {QStringLiteral("N10Threads2"), QStringLiteral("10 Threads")},
-                           {QStringLiteral("N20Threads2"), QStringLiteral("20 Threads")},
-                           {QStringLiteral("N30Threads2"), QStringLiteral("30 Threads")},
-                           {QStringLiteral("N40Threads2"), QStringLiteral("40 Threads")},
-                           {QStringLiteral("N50Threads3"), QStringLiteral("50 Threads")},
-                           {QStringLiteral("N60Threads1"), QStringLiteral("60 Threads")},
-                           {QStringLiteral("N70Threads2"), QStringLiteral("70 Threads")},
-                           {QStringLiteral("N80Threads2"), QStringLiteral("80 Threads")},
-                           {QStringLiteral("N90Threads2"), QStringLiteral("90 Threads")},
-                           {QStringLiteral("N100Threads2"), QStringLiteral("100 Threads")},
-                           {QStringLiteral("N150Threads1"), QStringLiteral("150 Threads")},
-                           {QStringLiteral("N200Threads1"), QStringLiteral("200 Threads")},
-                           {QStringLiteral("N300Threads1"), QStringLiteral("300 Threads")},
-                           {QStringLiteral("N400Threads2"), QStringLiteral("400 Threads")},
-                           {QStringLiteral("N500Threads3"), QStringLiteral("500 Threads")}},
-                          &TOrvaneTForm::N5Threads2Click);
-    TimeOutTspSkinPopupMenu =
-        buildSettingsMenu(QStringLiteral("TimeOutTspSkinPopupMenu"),
-                          {{QStringLiteral("imeOut5s1"), QStringLiteral("Time Out 5s")},
-                           {QStringLiteral("imeOut10s2"), QStringLiteral("Time Out 10s")},
-                           {QStringLiteral("imeOut30s1"), QStringLiteral("Time Out 30s")},
-                           {QStringLiteral("imeOut40s2"), QStringLiteral("Time Out 40s")},
-                           {QStringLiteral("imeOut50s2"), QStringLiteral("Time Out 50s")},
-                           {QStringLiteral("imeOut1min2"), QStringLiteral("Time Out 1 min")},
-                           {QStringLiteral("imeOut2min1"), QStringLiteral("Time Out 2 min")},
-                           {QStringLiteral("imeOut5min2"), QStringLiteral("Time Out 5 min")}},
-                          &TOrvaneTForm::imeOut10s2Click);
-    const int timeOuts[] = {5000, 10000, 30000, 40000, 50000, 60000, 120000, 300000};
-    const QList<QAction *> timeOutItems = TimeOutTspSkinPopupMenu->actions();
-    for (int i = 0; i < timeOutItems.size(); ++i) {
-        timeOutItems[i]->setStatusTip(QString::number(timeOuts[i]));
-    }
+    static constexpr SettingItem kThreads[] = {
+        {"N5Threads2", "5 Threads", 5},       {"N10Threads2", "10 Threads", 10, true},
+        {"N20Threads2", "20 Threads", 20},    {"N30Threads2", "30 Threads", 30},
+        {"N40Threads2", "40 Threads", 40},    {"N50Threads3", "50 Threads", 50},
+        {"N60Threads1", "60 Threads", 60},    {"N70Threads2", "70 Threads", 70},
+        {"N80Threads2", "80 Threads", 80},    {"N90Threads2", "90 Threads", 90},
+        {"N100Threads2", "100 Threads", 100}, {"N150Threads1", "150 Threads", 150},
+        {"N200Threads1", "200 Threads", 200}, {"N300Threads1", "300 Threads", 300},
+        {"N400Threads2", "400 Threads", 400}, {"N500Threads3", "500 Threads", 500},
+    };
+    ThreadsTspSkinPopupMenu = named(new QMenu(this), "ThreadsTspSkinPopupMenu");
+    m_defaultThreads =
+        fillSettingsMenu(ThreadsTspSkinPopupMenu, kThreads, &TOrvaneTForm::N5Threads2Click);
+
+    // Milliseconds.
+    static constexpr SettingItem kTimeOuts[] = {
+        {"imeOut5s1", "Time Out 5s", 5000},          {"imeOut10s2", "Time Out 10s", 10000},
+        {"imeOut30s1", "Time Out 30s", 30000, true}, {"imeOut40s2", "Time Out 40s", 40000},
+        {"imeOut50s2", "Time Out 50s", 50000},       {"imeOut1min2", "Time Out 1 min", 60000},
+        {"imeOut2min1", "Time Out 2 min", 120000},   {"imeOut5min2", "Time Out 5 min", 300000},
+    };
+    TimeOutTspSkinPopupMenu = named(new QMenu(this), "TimeOutTspSkinPopupMenu");
+    m_defaultTimeOut =
+        fillSettingsMenu(TimeOutTspSkinPopupMenu, kTimeOuts, &TOrvaneTForm::imeOut10s2Click);
+
     ThreadsTspSkinStatusPanel->setPopupMenu(ThreadsTspSkinPopupMenu);
     TimeOutTspSkinStatusPanel->setPopupMenu(TimeOutTspSkinPopupMenu);
     connect(ThreadsTspSkinPopupMenu, &QMenu::aboutToShow, this,
@@ -456,7 +425,7 @@ void TOrvaneTForm::setWorkerEnvironment(const WorkerEnvironment &environment)
 
 void TOrvaneTForm::buildPublisherLinks(QWidget *client)
 {
-    spSkinLinkImage1 = named(new QLabel(client), "spSkinLinkImage1");
+    spSkinLinkImage1 = named(new LinkLabel(client), "spSkinLinkImage1");
     QSvgRenderer picture(QStringLiteral(":/orvane/publisher.svg"));
     const qreal ratio = devicePixelRatioF();
     QPixmap pixmap(QSize(183, 110) * ratio);
@@ -468,38 +437,40 @@ void TOrvaneTForm::buildPublisherLinks(QWidget *client)
     spSkinLinkImage1->setPixmap(pixmap);
     spSkinLinkImage1->setScaledContents(true);
     spSkinLinkImage1->setCursor(Qt::PointingHandCursor);
-    spSkinLinkImage1->installEventFilter(this);
     m_anchors->place(spSkinLinkImage1, QRect(781, 16, 183, 110), Anchors::Top | Anchors::Right);
 
     spSkinLinkLabel3 =
-        named(new QLabel(QLatin1String(kPublisherAddress), client), "spSkinLinkLabel3");
+        named(new LinkLabel(QLatin1String(kPublisherAddress), client), "spSkinLinkLabel3");
     QFont underlined = spSkinLinkLabel3->font();
     underlined.setUnderline(true);
     spSkinLinkLabel3->setFont(underlined);
     spSkinLinkLabel3->setCursor(Qt::PointingHandCursor);
-    spSkinLinkLabel3->installEventFilter(this);
     m_anchors->place(spSkinLinkLabel3, QRect(796, 132, 148, 17), Anchors::Top | Anchors::Right);
+    for (LinkLabel *link : {spSkinLinkImage1, spSkinLinkLabel3}) {
+        connect(link, &LinkLabel::clicked, this,
+                reportingFailures([this] { openPublisherPage(); }));
+    }
+}
+
+void TOrvaneTForm::openPublisherPage()
+{
+    m_opener->open(QLatin1String(kPublisherAddress));
 }
 
 void TOrvaneTForm::buildRemoveUrlsMenu()
 {
-    RemoveUrlsTspSkinPopupMenu = new QMenu(this);
-    RemoveUrlsTspSkinPopupMenu->setObjectName(QStringLiteral("RemoveUrlsTspSkinPopupMenu"));
-    const auto add = [this](const char *name, const char *caption,
-                            void (TOrvaneTForm::*handler)()) {
-        QAction *item = RemoveUrlsTspSkinPopupMenu->addAction(QLatin1String(caption));
-        item->setObjectName(QLatin1String(name));
-        connect(item, &QAction::triggered, this,
-                reportingFailures([this, handler] { (this->*handler)(); }));
+    static constexpr CommandItem kCleaningCommands[] = {
+        {"RemoveDuplicateURLs1", "Remove Duplicate URLs", &TOrvaneTForm::RemoveDuplicateURLs1Click},
+        {"RemoveDuplicateDomains1", "Remove Duplicate Domains",
+         &TOrvaneTForm::RemoveDuplicateDomains1Click},
+        {"RemoveInvalidUrls1", "Remove Invalid Urls", &TOrvaneTForm::RemoveInvalidUrls1Click},
+        {"N2"},
+        {"rimtodomain1", "Trim to Domain", &TOrvaneTForm::rimtodomain1Click},
+        {"N1"},
+        {"RemoveEmptyLines1", "Remove Empty Lines", &TOrvaneTForm::RemoveEmptyLines1Click},
     };
-    add("RemoveDuplicateURLs1", "Remove Duplicate URLs", &TOrvaneTForm::RemoveDuplicateURLs1Click);
-    add("RemoveDuplicateDomains1", "Remove Duplicate Domains",
-        &TOrvaneTForm::RemoveDuplicateDomains1Click);
-    add("RemoveInvalidUrls1", "Remove Invalid Urls", &TOrvaneTForm::RemoveInvalidUrls1Click);
-    RemoveUrlsTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N2"));
-    add("rimtodomain1", "Trim to Domain", &TOrvaneTForm::rimtodomain1Click);
-    RemoveUrlsTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
-    add("RemoveEmptyLines1", "Remove Empty Lines", &TOrvaneTForm::RemoveEmptyLines1Click);
+    RemoveUrlsTspSkinPopupMenu = named(new QMenu(this), "RemoveUrlsTspSkinPopupMenu");
+    fillCommandMenu(RemoveUrlsTspSkinPopupMenu, kCleaningCommands);
     HelpTspSkinMenuSpeedButton->setMenu(RemoveUrlsTspSkinPopupMenu);
 }
 
@@ -507,8 +478,8 @@ void TOrvaneTForm::FormCreate()
 {
     // (Asking the window system not to ghost a busy window is a Windows matter; nothing to do
     // here.) The defaults are chosen through the menus, exactly as the user would choose them.
-    findChild<QAction *>(QStringLiteral("N10Threads2"))->trigger();
-    findChild<QAction *>(QStringLiteral("imeOut30s1"))->trigger();
+    m_defaultThreads->trigger();
+    m_defaultTimeOut->trigger();
     WebsiteTspSkinEditExit();
     LinksTspSkinMemoExit();
 }
@@ -537,31 +508,6 @@ void TOrvaneTForm::LinksTspSkinMemoExit()
 {
     // Only into an empty memo; the user's history stays.
     m_pageList->showPlaceholder(QLatin1String(kPagesPlaceholder));
-}
-
-namespace {
-bool isCtrlA(int key, Qt::KeyboardModifiers shift)
-{
-    return key == Qt::Key_A && (shift & ~Qt::KeypadModifier) == Qt::ControlModifier;
-}
-} // namespace
-
-bool TOrvaneTForm::WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift)
-{
-    if (isCtrlA(key, shift)) {
-        WebsiteTspSkinEdit->selectAll();
-        return true;
-    }
-    return false;
-}
-
-bool TOrvaneTForm::LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift)
-{
-    if (isCtrlA(key, shift)) {
-        LinksTspSkinMemo->selectAll();
-        return true;
-    }
-    return false;
 }
 
 void TOrvaneTForm::Show_in_Tray_IconTspSkinCheckRadioBoxClick()
@@ -611,51 +557,6 @@ void TOrvaneTForm::rimtodomain1Click()
 void TOrvaneTForm::RemoveEmptyLines1Click()
 {
     runCleaning(removeEmptyLines);
-}
-
-bool TOrvaneTForm::eventFilter(QObject *watched, QEvent *event)
-{
-    try {
-        if (filterEvent(watched, event)) {
-            return true;
-        }
-    } catch (...) {
-        OrvaneApplication::reportFailure(std::current_exception());
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-bool TOrvaneTForm::filterEvent(QObject *watched, QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    if (watched == DownloadsTspSkinListView && type == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        DownloadsTspSkinListViewKeyDown(key->key(), key->modifiers());
-    } else if (watched == DownloadsTspSkinListView->viewport() &&
-               type == QEvent::MouseButtonDblClick) {
-        DownloadsTspSkinListViewDblClick();
-        return true;
-    } else if (watched == WebsiteTspSkinEdit || watched == LinksTspSkinMemo) {
-        const bool isEdit = watched == WebsiteTspSkinEdit;
-        if (type == QEvent::FocusIn && movesBetweenControls(event)) {
-            isEdit ? WebsiteTspSkinEditEnter() : LinksTspSkinMemoEnter();
-        } else if (type == QEvent::FocusOut && movesBetweenControls(event)) {
-            isEdit ? WebsiteTspSkinEditExit() : LinksTspSkinMemoExit();
-        } else if (type == QEvent::KeyPress) {
-            // Ctrl+A selects the whole text; the key then goes on to the field as usual.
-            const auto *key = static_cast<QKeyEvent *>(event);
-            isEdit ? WebsiteTspSkinEditKeyDown(key->key(), key->modifiers())
-                   : LinksTspSkinMemoKeyDown(key->key(), key->modifiers());
-        }
-    } else if ((watched == spSkinLinkImage1 || watched == spSkinLinkLabel3 ||
-                watched == spSkinLinkLabel1) &&
-               type == QEvent::MouseButtonRelease &&
-               static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        m_opener->open(QLatin1String(kPublisherAddress));
-        return true;
-    }
-    return false;
 }
 
 // RunView

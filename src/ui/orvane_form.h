@@ -9,31 +9,32 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <span>
 
 class QAction;
-class QActionGroup;
 class QCheckBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTimer;
 class QToolButton;
-class QTreeView;
 class QWidget;
 
 namespace orvane {
 
 class Anchors;
+class FieldLineEdit;
+class FieldPlainTextEdit;
 class GaugeWidget;
+class LinkLabel;
 class MemoPageList;
+class ResultsListView;
 class StatusPanel;
 
-// The main window. Controls keep their long-standing names (also their objectNames); handlers are
-// thin and call the run, results and list logic.
+// The main window. Controls keep their long-standing names (also their objectNames) and are its
+// own; handlers are thin and call the run, results and list logic.
 class TOrvaneTForm : public QMainWindow, private RunView
 {
     Q_OBJECT
@@ -59,10 +60,8 @@ public:
     // Input fields and the search mode.
     void WebsiteTspSkinEditEnter();
     void WebsiteTspSkinEditExit();
-    bool WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift);
     void LinksTspSkinMemoEnter();
     void LinksTspSkinMemoExit();
-    bool LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift);
     void Show_in_Tray_IconTspSkinCheckRadioBoxClick();
     void Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick();
 
@@ -98,60 +97,40 @@ public:
     void N5Threads2Click(QAction *item);
     void imeOut10s2Click(QAction *item);
 
-    // Controls.
-    QLabel *spSkinLabel2 = nullptr;
-    QLabel *spSkinLabel1 = nullptr;
-    QLabel *spSkinLinkImage1 = nullptr;
-    QLabel *spSkinLinkLabel3 = nullptr;
-    QLabel *spSkinLinkLabel1 = nullptr;
-    QToolButton *HelpTspSkinMenuSpeedButton = nullptr;
-    QMenu *RemoveUrlsTspSkinPopupMenu = nullptr;
-    QLineEdit *WebsiteTspSkinEdit = nullptr;
-    QRadioButton *Show_in_Tray_IconTspSkinCheckRadioBox = nullptr;
-    QRadioButton *Cauta_Dupa_HTMLTspSkinCheckRadioBox = nullptr;
-    QPushButton *spSkinSpeedButton1 = nullptr;
-    QCheckBox *AutoScrollTspSkinCheckRadioBox = nullptr;
-    QFrame *Panel1 = nullptr;
-    QPlainTextEdit *LinksTspSkinMemo = nullptr;
-    QFrame *spSkinPanel1 = nullptr;
-    QTreeView *DownloadsTspSkinListView = nullptr;
-    StatusPanel *TotalTspSkinStatusPanel = nullptr;
-    GaugeWidget *spSkinGauge1 = nullptr;
-    StatusPanel *ThreadsTspSkinStatusPanel = nullptr;
-    StatusPanel *FoundTspSkinStatusPanel = nullptr;
-    StatusPanel *NotFoundTspSkinStatusPanel = nullptr;
-    StatusPanel *TimeOutTspSkinStatusPanel = nullptr;
-    QMenu *ListeTspSkinPopupMenu = nullptr;
-    QMenu *ThreadsTspSkinPopupMenu = nullptr;
-    QMenu *TimeOutTspSkinPopupMenu = nullptr;
-    QAction *CopyURL1 = nullptr;
-    QAction *CopySelectedURLstoClipboardColumns1 = nullptr;
-    QAction *Selectall1 = nullptr;
-    QAction *SelectSuccessfullylinks1 = nullptr;
-    QAction *SelectFailedRows1 = nullptr;
-    QAction *CopySelectedURLstoClipboardAllColumns1 = nullptr;
-    QTimer *StartTTimer = nullptr;
-    QTimer *EndUpdateTTimer = nullptr;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    // The window's own handling of its controls' events; true when the event is done with.
-    bool filterEvent(QObject *watched, QEvent *event);
+    // A row of a command menu; a row without a caption is a separator.
+    struct CommandItem
+    {
+        const char *objectName;
+        const char *caption = nullptr;
+        void (TOrvaneTForm::*handler)() = nullptr;
+        QKeyCombination shortcut = Qt::Key_unknown; // none
+    };
+    // A row of a settings menu: the choice and the value it sets (the action's data).
+    struct SettingItem
+    {
+        const char *objectName;
+        const char *caption;
+        int value;
+        bool isDefault = false;
+    };
 
-private:
     void buildControls();
     void buildStatusBar();
     void buildMenus();
     void buildScheduler();
     void buildRemoveUrlsMenu();
     void buildPublisherLinks(QWidget *client);
+    // Adds the items in the table's order; their shortcuts act while `shortcutScope` has the focus.
+    void fillCommandMenu(QMenu *menu, std::span<const CommandItem> items,
+                         QWidget *shortcutScope = nullptr);
+    // Adds the choices in the table's order and returns the default one.
+    QAction *fillSettingsMenu(QMenu *menu, std::span<const SettingItem> items,
+                              void (TOrvaneTForm::*handler)(QAction *));
+    void openPublisherPage();
     int columnWidthFor(int column) const;
     void fitColumnsToTheirTexts();
     void runCleaning(CleaningOutcome (*command)(PageList &));
-    QMenu *buildSettingsMenu(const QString &name, const QList<std::pair<QString, QString>> &items,
-                             void (TOrvaneTForm::*handler)(QAction *));
     std::vector<int> selectedRows() const;
     // Selects exactly these rows (ascending), under painting suspension.
     void selectOnly(const std::vector<int> &rows);
@@ -166,6 +145,38 @@ private:
     void setFoundText(const QString &text) override;
     void setNotFoundText(const QString &text) override;
     void showGauge(const GaugeValue &gauge) override;
+
+    // Controls; tests find them by their objectNames, which equal these names.
+    QLabel *spSkinLabel2 = nullptr;
+    QLabel *spSkinLabel1 = nullptr;
+    LinkLabel *spSkinLinkImage1 = nullptr;
+    LinkLabel *spSkinLinkLabel3 = nullptr;
+    LinkLabel *spSkinLinkLabel1 = nullptr;
+    QToolButton *HelpTspSkinMenuSpeedButton = nullptr;
+    QMenu *RemoveUrlsTspSkinPopupMenu = nullptr;
+    FieldLineEdit *WebsiteTspSkinEdit = nullptr;
+    QRadioButton *Show_in_Tray_IconTspSkinCheckRadioBox = nullptr;
+    QRadioButton *Cauta_Dupa_HTMLTspSkinCheckRadioBox = nullptr;
+    QPushButton *spSkinSpeedButton1 = nullptr;
+    QCheckBox *AutoScrollTspSkinCheckRadioBox = nullptr;
+    QFrame *Panel1 = nullptr;
+    FieldPlainTextEdit *LinksTspSkinMemo = nullptr;
+    QFrame *spSkinPanel1 = nullptr;
+    ResultsListView *DownloadsTspSkinListView = nullptr;
+    StatusPanel *TotalTspSkinStatusPanel = nullptr;
+    GaugeWidget *spSkinGauge1 = nullptr;
+    StatusPanel *ThreadsTspSkinStatusPanel = nullptr;
+    StatusPanel *FoundTspSkinStatusPanel = nullptr;
+    StatusPanel *NotFoundTspSkinStatusPanel = nullptr;
+    StatusPanel *TimeOutTspSkinStatusPanel = nullptr;
+    QMenu *ListeTspSkinPopupMenu = nullptr;
+    QMenu *ThreadsTspSkinPopupMenu = nullptr;
+    QMenu *TimeOutTspSkinPopupMenu = nullptr;
+    QTimer *StartTTimer = nullptr;
+    QTimer *EndUpdateTTimer = nullptr;
+    // What FormCreate chooses, as the user would.
+    QAction *m_defaultThreads = nullptr;
+    QAction *m_defaultTimeOut = nullptr;
 
     ResultsModel *m_results = nullptr;
     GuiBridge *m_bridge = nullptr;

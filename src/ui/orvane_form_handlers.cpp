@@ -1,7 +1,9 @@
 // The main window's handlers for the run, the results list and the run settings.
 #include "engine/worker_counters.h"
 #include "run/results_commands.h"
+#include "ui/field_edits.h"
 #include "ui/orvane_form.h"
+#include "ui/results_list_view.h"
 #include "ui/status_panel.h"
 
 #include <QAction>
@@ -62,7 +64,7 @@ void TOrvaneTForm::EndUpdateTTimerTimer()
 
 bool TOrvaneTForm::DownloadsTspSkinListViewKeyDown(int key, Qt::KeyboardModifiers shift)
 {
-    if (key == Qt::Key_A && (shift & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+    if (isSelectAllKey(key, shift)) {
         Selectall1Click();
         return true;
     }
@@ -209,14 +211,14 @@ void TOrvaneTForm::TimeOutTspSkinPopupMenuPopup()
 
 void TOrvaneTForm::N5Threads2Click(QAction *item)
 {
-    m_scheduler->max_no_threads = item->statusTip().toInt();
+    m_scheduler->max_no_threads = item->data().toInt();
     ThreadsTspSkinStatusPanel->setText(
         threadsPanelText(no_threads.load(), m_scheduler->max_no_threads));
 }
 
 void TOrvaneTForm::imeOut10s2Click(QAction *item)
 {
-    time_out.store(item->statusTip().toInt(), std::memory_order_relaxed);
+    time_out.store(item->data().toInt(), std::memory_order_relaxed);
     TimeOutTspSkinStatusPanel->setText(item->text());
 }
 

@@ -1,6 +1,8 @@
 #include "ui/results_list_view.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPalette>
 
 namespace orvane {
@@ -36,6 +38,19 @@ void ResultsListView::focusOutEvent(QFocusEvent *event)
 {
     QTreeView::focusOutEvent(event);
     viewport()->update();
+}
+
+void ResultsListView::keyPressEvent(QKeyEvent *event)
+{
+    emit keyPressed(event->key(), event->modifiers());
+    QTreeView::keyPressEvent(event);
+}
+
+// Neither expanding nor editing: a double click opens the page, which is the window's to do.
+void ResultsListView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    event->accept();
+    emit viewportDoubleClicked();
 }
 
 } // namespace orvane

@@ -7,6 +7,8 @@ namespace orvane {
 
 // The results list. Selected rows show the platform's highlight while the list has the keyboard
 // focus and a quieter colour of their own otherwise, so the selection stays visible either way.
+// It tells the window of every key pressed in it (before the list's own handling of the key) and
+// of a double click on its rows, which it leaves entirely to the window.
 class ResultsListView : public QTreeView
 {
     Q_OBJECT
@@ -17,9 +19,15 @@ public:
     QColor selectionBackground() const;
     QColor selectionText() const;
 
+signals:
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
+    void viewportDoubleClicked();
+
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 };
 
 } // namespace orvane

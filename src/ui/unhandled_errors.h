@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QString>
+#include <concepts>
 #include <exception>
+#include <utility>
 
 namespace orvane {
 
@@ -53,11 +55,14 @@ private:
 // Wraps a command of the window: a failure in it is reported like one that reaches the event loop,
 // but is caught before it unwinds through the toolkit's own frames, which are not built to be
 // unwound (they would leak or be left half-way through what they were doing).
+// The wrapper takes the arguments the handler takes, so it also fits signals with arguments.
 template <class Handler> auto reportingFailures(Handler handler)
 {
-    return [handler = std::move(handler)]() {
+    return [handler = std::move(handler)](auto &&...arguments)
+               -> void requires std::invocable<const Handler &, decltype(arguments)...>
+    {
         try {
-            handler();
+            handler(std::forward<decltype(arguments)>(arguments)...);
         } catch (...) {
             OrvaneApplication::reportFailure(std::current_exception());
         }

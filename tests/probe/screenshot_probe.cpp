@@ -6,6 +6,7 @@
 #include "engine/page_fetcher.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
+#include "support/named_child.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
 #include "ui/program.h"
@@ -101,8 +102,10 @@ int main(int argc, char **argv)
     orvane::TOrvaneTForm form;
     RecordingMessages sink;
     form.setMessageSink(&sink);
-    form.WebsiteTspSkinEdit->setText(QStringLiteral("site.example"));
-    form.LinksTspSkinMemo->setPlainText(lines.join(u'\n'));
+    using orvane::test::namedChild;
+    namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
+    namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo")->setPlainText(lines.join(u'\n'));
+    QTreeView *list = namedChild<QTreeView>(form, "DownloadsTspSkinListView");
 
     form.show();
     std::printf("window 0x%llx\n", static_cast<unsigned long long>(form.winId()));
@@ -110,7 +113,7 @@ int main(int argc, char **argv)
     form.spSkinSpeedButton1Click();
 
     QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, &form, [&form, &watcher, scrolledRight] {
+    QObject::connect(&watcher, &QTimer::timeout, &form, [&form, &watcher, list, scrolledRight] {
         const orvane::ResultsModel *results = form.results();
         int finished = 0;
         for (int row = 0; row < results->rowCount(); ++row) {
@@ -120,7 +123,7 @@ int main(int argc, char **argv)
             watcher.stop();
             if (scrolledRight) {
                 // (Auto scroll follows new rows up and down only, so the columns stay.)
-                QScrollBar *bar = form.DownloadsTspSkinListView->horizontalScrollBar();
+                QScrollBar *bar = list->horizontalScrollBar();
                 bar->setValue(bar->maximum());
             }
             std::printf("ready\n");

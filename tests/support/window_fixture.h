@@ -5,10 +5,14 @@
 #include "support/wait.h"
 #include "ui/orvane_form.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTreeView>
 #include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
 
 namespace orvane::testing {
 
@@ -47,10 +51,25 @@ protected:
         time_out = 30000;
     }
 
-    void setPages(const QStringList &lines)
+    // The window's control, action or timer of that objectName; a missing one fails the test.
+    template <class T> T *child(const char *objectName) const
     {
-        form.LinksTspSkinMemo->setPlainText(lines.join(u'\n'));
+        T *found = form.findChild<T *>(QLatin1String(objectName));
+        if (found == nullptr) {
+            const std::string missing = std::string("the window has no ") +
+                                        T::staticMetaObject.className() + " named " + objectName;
+            ADD_FAILURE() << missing;
+            throw std::logic_error(missing);
+        }
+        return found;
     }
+
+    // The controls most tests work with.
+    QLineEdit *websiteEdit() const { return child<QLineEdit>("WebsiteTspSkinEdit"); }
+    QPlainTextEdit *pagesMemo() const { return child<QPlainTextEdit>("LinksTspSkinMemo"); }
+    QTreeView *resultsList() const { return child<QTreeView>("DownloadsTspSkinListView"); }
+
+    void setPages(const QStringList &lines) { pagesMemo()->setPlainText(lines.join(u'\n')); }
     bool waitForRunEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20))
     {
         return waitUntil([this] { return !form.scheduler().isRunning() && no_threads.load() == 0; },

@@ -1,0 +1,74 @@
+#include "ui/field_edits.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+namespace orvane {
+
+bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    return key == Qt::Key_A && (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier;
+}
+
+bool movesBetweenControls(const QFocusEvent &event)
+{
+    switch (event.reason()) {
+    case Qt::PopupFocusReason:
+    case Qt::ActiveWindowFocusReason:
+    case Qt::MenuBarFocusReason:
+        return false;
+    default:
+        return true;
+    }
+}
+
+void FieldLineEdit::focusInEvent(QFocusEvent *event)
+{
+    if (movesBetweenControls(*event)) {
+        emit entered();
+    }
+    QLineEdit::focusInEvent(event);
+}
+
+void FieldLineEdit::focusOutEvent(QFocusEvent *event)
+{
+    if (movesBetweenControls(*event)) {
+        emit left();
+    }
+    QLineEdit::focusOutEvent(event);
+}
+
+void FieldLineEdit::keyPressEvent(QKeyEvent *event)
+{
+    // The key then goes on to the field as usual.
+    if (isSelectAllKey(event->key(), event->modifiers())) {
+        selectAll();
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void FieldPlainTextEdit::focusInEvent(QFocusEvent *event)
+{
+    if (movesBetweenControls(*event)) {
+        emit entered();
+    }
+    QPlainTextEdit::focusInEvent(event);
+}
+
+void FieldPlainTextEdit::focusOutEvent(QFocusEvent *event)
+{
+    if (movesBetweenControls(*event)) {
+        emit left();
+    }
+    QPlainTextEdit::focusOutEvent(event);
+}
+
+void FieldPlainTextEdit::keyPressEvent(QKeyEvent *event)
+{
+    if (isSelectAllKey(event->key(), event->modifiers())) {
+        selectAll();
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+} // namespace orvane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace orvane {
+
+// Ctrl+A alone (the keypad flag aside): select the whole text.
+bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers);
+
+// The keyboard focus moving from one control of the window to another enters and leaves a field;
+// a popup menu, a modal box or the window losing activation only borrow it.
+bool movesBetweenControls(const QFocusEvent &event);
+
+// An input field that says when the user enters it from another control and leaves it for one,
+// before the field's own focus handling runs, and that selects its whole text on Ctrl+A.
+class FieldLineEdit : public QLineEdit
+{
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+signals:
+    void entered();
+    void left();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+// The same for a text of many lines.
+class FieldPlainTextEdit : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+signals:
+    void entered();
+    void left();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+};
+
+} // namespace orvane

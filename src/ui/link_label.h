@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QLabel>
+
+namespace orvane {
+
+// A label that acts as a link: releasing the left button over it emits clicked().
+class LinkLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    using QLabel::QLabel;
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+};
+
+} // namespace orvane

@@ -41,9 +41,7 @@ void FieldLineEdit::focusOutEvent(QFocusEvent *event)
 void FieldLineEdit::keyPressEvent(QKeyEvent *event)
 {
     // The key then goes on to the field as usual.
-    if (isSelectAllKey(event->key(), event->modifiers())) {
-        selectAll();
-    }
+    emit keyPressed(event->key(), event->modifiers());
     QLineEdit::keyPressEvent(event);
 }
 
@@ -65,9 +63,7 @@ void FieldPlainTextEdit::focusOutEvent(QFocusEvent *event)
 
 void FieldPlainTextEdit::keyPressEvent(QKeyEvent *event)
 {
-    if (isSelectAllKey(event->key(), event->modifiers())) {
-        selectAll();
-    }
+    emit keyPressed(event->key(), event->modifiers());
     QPlainTextEdit::keyPressEvent(event);
 }
 

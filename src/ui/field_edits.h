@@ -5,7 +5,7 @@
 
 namespace orvane {
 
-// Ctrl+A alone (the keypad flag aside): select the whole text.
+// Ctrl+A alone (the keypad flag aside): the fields' select-all key.
 bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers);
 
 // The keyboard focus moving from one control of the window to another enters and leaves a field;
@@ -13,7 +13,7 @@ bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers);
 bool movesBetweenControls(const QFocusEvent &event);
 
 // An input field that says when the user enters it from another control and leaves it for one,
-// before the field's own focus handling runs, and that selects its whole text on Ctrl+A.
+// and which key is pressed in it, each before the field's own handling runs.
 class FieldLineEdit : public QLineEdit
 {
     Q_OBJECT
@@ -23,6 +23,7 @@ public:
 signals:
     void entered();
     void left();
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
     void focusInEvent(QFocusEvent *event) override;
@@ -40,6 +41,7 @@ public:
 signals:
     void entered();
     void left();
+    void keyPressed(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
     void focusInEvent(QFocusEvent *event) override;

@@ -196,6 +196,14 @@ void TOrvaneTForm::buildControls()
             reportingFailures([this] { LinksTspSkinMemoEnter(); }));
     connect(LinksTspSkinMemo, &FieldPlainTextEdit::left, this,
             reportingFailures([this] { LinksTspSkinMemoExit(); }));
+    connect(WebsiteTspSkinEdit, &FieldLineEdit::keyPressed, this,
+            reportingFailures([this](int key, Qt::KeyboardModifiers shift) {
+                WebsiteTspSkinEditKeyDown(key, shift);
+            }));
+    connect(LinksTspSkinMemo, &FieldPlainTextEdit::keyPressed, this,
+            reportingFailures([this](int key, Qt::KeyboardModifiers shift) {
+                LinksTspSkinMemoKeyDown(key, shift);
+            }));
 
     spSkinPanel1 = named(new QFrame(client), "spSkinPanel1");
     m_anchors->place(spSkinPanel1, QRect(8, 155, 956, 376), across | Anchors::Bottom);
@@ -508,6 +516,24 @@ void TOrvaneTForm::LinksTspSkinMemoExit()
 {
     // Only into an empty memo; the user's history stays.
     m_pageList->showPlaceholder(QLatin1String(kPagesPlaceholder));
+}
+
+bool TOrvaneTForm::WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (isSelectAllKey(key, shift)) {
+        WebsiteTspSkinEdit->selectAll();
+        return true;
+    }
+    return false;
+}
+
+bool TOrvaneTForm::LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    if (isSelectAllKey(key, shift)) {
+        LinksTspSkinMemo->selectAll();
+        return true;
+    }
+    return false;
 }
 
 void TOrvaneTForm::Show_in_Tray_IconTspSkinCheckRadioBoxClick()

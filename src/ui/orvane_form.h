@@ -62,6 +62,9 @@ public:
     void WebsiteTspSkinEditExit();
     void LinksTspSkinMemoEnter();
     void LinksTspSkinMemoExit();
+    // Ctrl+A selects the whole text; the key then goes on to the field as usual.
+    bool WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift);
+    bool LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift);
     void Show_in_Tray_IconTspSkinCheckRadioBoxClick();
     void Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick();
 

@@ -3,8 +3,7 @@
 # Included from the top-level CMakeLists.txt after every install rule.
 
 # The manual page, and Debian's documentation layout: the copyright and a changelog. Compressed to
-# the maximum and without a name or time stamp in the gzip header, so the same sources give the
-# same package.
+# the maximum and without a name or time stamp in the gzip header, as Debian wants them.
 find_program(GZIP_EXECUTABLE gzip REQUIRED)
 set(ORVANE_DEBIAN_DIR ${PROJECT_BINARY_DIR}/debian)
 configure_file(${PROJECT_SOURCE_DIR}/data/orvane.1.in ${ORVANE_DEBIAN_DIR}/orvane.1 @ONLY)

@@ -2,7 +2,8 @@
 # Builds the Debian package and checks it the way a user meets it: lintian finds no error, apt
 # installs it, the installed program starts and ends on SIGTERM, the installed menu entry and
 # metainfo validate, and a purge leaves nothing of it behind. Installs and purges the package on
-# this machine (through sudo when not run as root); run by `scripts/quickstart.sh test`.
+# this machine (through sudo when not run as root): an orvane package installed before is purged
+# too. Run by `scripts/quickstart.sh test`.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -61,7 +62,7 @@ echo "== lintian"
 lintian --fail-on error --info --display-info --pedantic "$deb"
 
 if is_installed; then
-  echo "Purging the orvane package left by an earlier run"
+  echo "Purging the orvane package installed before the check"
   apt_get purge orvane
 fi
 

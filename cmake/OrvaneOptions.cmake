@@ -41,3 +41,10 @@ if(ORVANE_FUZZ)
     -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(orvane_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Optimised builds use the C library's checked buffer functions, as Debian builds its packages; the
+# sanitizer and fuzzing builds check more on their own.
+if(NOT ORVANE_ASAN AND NOT ORVANE_TSAN AND NOT ORVANE_FUZZ)
+  target_compile_options(orvane_options INTERFACE
+    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+endif()

@@ -3,14 +3,16 @@
 #   scripts/quickstart.sh run    install what is missing, build, start Orvane
 #   scripts/quickstart.sh test   install what is missing, build, run every test: the suite, the
 #                                benchmarks built with clang, the style check, the suite under the
-#                                sanitizers and a short run of every fuzzer
+#                                sanitizers, a short run of every fuzzer and the Debian package
+#                                built, installed, started and purged again
+#   scripts/quickstart.sh build  install what is missing, build (what scripts/package.sh packs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-}
 case "$mode" in
-  run|test) ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  run|test|build) ;;
+  *) echo "usage: $0 run|test|build" >&2; exit 2 ;;
 esac
 
 packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libcurl4-openssl-dev libpcre2-dev libssl-dev
@@ -25,7 +27,11 @@ cmake --build build -j"$jobs"
 if [ "$mode" = run ]; then
   exec build/src/orvane
 fi
+if [ "$mode" = build ]; then
+  exit 0
+fi
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 300
+scripts/package-check.sh
 # clang refuses some code that g++ takes: the benchmarks (tests on, for the window ones) are built
 # with it too, in the tree whose compile commands the style check uses.
 benches=(bench/*_bench.cpp)

@@ -3,6 +3,7 @@
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
 #include "run/run_counters.h"
+#include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
 #include "support/wait.h"
@@ -118,18 +119,8 @@ protected:
         return waitUntil([] { return no_threads.load() == 0; });
     }
 
-    QStringList rowTexts(int row) const
-    {
-        QStringList texts;
-        for (int column = 0; column < ResultColumnCount; ++column) {
-            texts << model.index(row, column).data().toString();
-        }
-        return texts;
-    }
-    int rowImage(int row) const
-    {
-        return model.index(row, UrlColumn).data(ResultsModel::ImageIndexRole).toInt();
-    }
+    QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
+    int rowImage(int row) const { return testing::rowImage(model, row); }
 
     ResultsModel model;
     GuiBridge bridge;

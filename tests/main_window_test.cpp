@@ -61,12 +61,7 @@ TEST_F(MainWindow, StartsWithPlaceholdersDefaultsAndTheResultsFocused)
     EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
               QStringLiteral("Time Out 30s"));
     const int widths[] = {145, 140, 88, 173, 178, 81};
-    const QWidget *panels[] = {child<StatusPanel>("TotalTspSkinStatusPanel"),
-                               child<GaugeWidget>("spSkinGauge1"),
-                               child<StatusPanel>("ThreadsTspSkinStatusPanel"),
-                               child<StatusPanel>("FoundTspSkinStatusPanel"),
-                               child<StatusPanel>("NotFoundTspSkinStatusPanel"),
-                               child<StatusPanel>("TimeOutTspSkinStatusPanel")};
+    const auto panels = statusBarPanels();
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(panels[i]->width(), widths[i]) << i;
     }

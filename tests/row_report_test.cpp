@@ -2,6 +2,7 @@
 // counts, without a worker or a thread.
 #include "run/row_report.h"
 #include "run/run_counters.h"
+#include "support/model_rows.h"
 #include "support/qt_print.h"
 
 #include <QAbstractItemModelTester>
@@ -29,18 +30,8 @@ protected:
             {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {}, {}, {}, kDate},
             ImagePending);
     }
-    QStringList rowTexts(int row) const
-    {
-        QStringList texts;
-        for (int column = 0; column < ResultColumnCount; ++column) {
-            texts << model.index(row, column).data().toString();
-        }
-        return texts;
-    }
-    int rowImage(int row) const
-    {
-        return model.index(row, UrlColumn).data(ResultsModel::ImageIndexRole).toInt();
-    }
+    QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
+    int rowImage(int row) const { return testing::rowImage(model, row); }
 
     ResultsModel model;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};

@@ -191,12 +191,7 @@ TEST_F(WindowTexts, StatusBarPanelsSitSideBySideAtTheirDesignedPlaces)
         GTEST_SKIP() << "the designed widths are measured for Tahoma";
     }
     const QWidget *bar = form.statusBar();
-    const QWidget *panels[] = {child<StatusPanel>("TotalTspSkinStatusPanel"),
-                               child<GaugeWidget>("spSkinGauge1"),
-                               child<StatusPanel>("ThreadsTspSkinStatusPanel"),
-                               child<StatusPanel>("FoundTspSkinStatusPanel"),
-                               child<StatusPanel>("NotFoundTspSkinStatusPanel"),
-                               child<StatusPanel>("TimeOutTspSkinStatusPanel")};
+    const auto panels = statusBarPanels();
     const QRect designed[] = {{0, 0, 145, 21},   {145, 0, 140, 21}, {285, 0, 88, 21},
                               {373, 0, 173, 21}, {546, 0, 178, 21}, {724, 0, 81, 21}};
     for (int i = 0; i < 6; ++i) {

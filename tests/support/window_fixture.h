@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTreeView>
+#include <array>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
@@ -68,6 +69,16 @@ protected:
     QLineEdit *websiteEdit() const { return child<QLineEdit>("WebsiteTspSkinEdit"); }
     QPlainTextEdit *pagesMemo() const { return child<QPlainTextEdit>("LinksTspSkinMemo"); }
     QTreeView *resultsList() const { return child<QTreeView>("DownloadsTspSkinListView"); }
+    // The status bar's panels, left to right: total, gauge, threads, found, not found, time-out.
+    std::array<const QWidget *, 6> statusBarPanels() const
+    {
+        return {child<QWidget>("TotalTspSkinStatusPanel"),
+                child<QWidget>("spSkinGauge1"),
+                child<QWidget>("ThreadsTspSkinStatusPanel"),
+                child<QWidget>("FoundTspSkinStatusPanel"),
+                child<QWidget>("NotFoundTspSkinStatusPanel"),
+                child<QWidget>("TimeOutTspSkinStatusPanel")};
+    }
 
     void setPages(const QStringList &lines) { pagesMemo()->setPlainText(lines.join(u'\n')); }
     bool waitForRunEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20))

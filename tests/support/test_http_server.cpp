@@ -1,5 +1,6 @@
 #include "support/test_http_server.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
@@ -18,6 +19,7 @@
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace orvane::test {
@@ -83,9 +85,16 @@ QByteArray reasonPhrase(int status)
 
 // --- HttpConnection --------------------------------------------------------------------------
 
-HttpConnection::HttpConnection(int socket, int stopFd, SSL *ssl)
-    : m_socket(socket), m_stopFd(stopFd), m_ssl(ssl)
+HttpConnection::HttpConnection(int socket, int stopFd, SSL *ssl, std::function<void()> onAnswer)
+    : m_socket(socket), m_stopFd(stopFd), m_ssl(ssl), m_onAnswer(std::move(onAnswer))
 {}
+
+void HttpConnection::answered()
+{
+    if (m_onAnswer) {
+        std::exchange(m_onAnswer, {})();
+    }
+}
 
 HttpConnection::~HttpConnection()
 {
@@ -199,6 +208,7 @@ bool HttpConnection::readHead()
 
 bool HttpConnection::writeAll(QByteArrayView bytes)
 {
+    answered();
     qsizetype offset = 0;
     while (offset < bytes.size()) {
         if (m_socket < 0) {
@@ -391,6 +401,9 @@ struct TestHttpServer::State
     std::map<QByteArray, HttpHandler> handlers;
     // Not a QList: a copy handed out would share its buffer with the next append on another thread.
     std::vector<QByteArray> heads;
+    std::vector<Arrival> arrivals;
+    int inHand = 0;
+    int peakInHand = 0;
     int connections = 0;
     struct Worker
     {
@@ -510,7 +523,10 @@ void TestHttpServer::State::serve(int socket)
         SSL_set_fd(ssl, socket);
         SSL_set_mode(ssl, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     }
-    HttpConnection connection(socket, stopPipe[0], ssl);
+    HttpConnection connection(socket, stopPipe[0], ssl, [this] {
+        std::lock_guard lock(mutex);
+        --inHand;
+    });
     if (!connection.handshake() || !connection.readHead()) {
         return;
     }
@@ -518,6 +534,8 @@ void TestHttpServer::State::serve(int socket)
     {
         std::lock_guard lock(mutex);
         heads.push_back(connection.requestHead());
+        arrivals.push_back({connection.target(), std::chrono::steady_clock::now()});
+        peakInHand = std::max(peakInHand, ++inHand);
         const auto found = handlers.find(connection.target());
         if (found != handlers.end()) {
             handler = found->second;
@@ -528,6 +546,7 @@ void TestHttpServer::State::serve(int socket)
     } else {
         connection.respond(404, {"Content-Type: text/plain"}, "no handler for this path");
     }
+    connection.answered();
     connection.closeGracefully();
 }
 
@@ -593,6 +612,18 @@ int TestHttpServer::connectionCount() const
 {
     std::lock_guard lock(m_state->mutex);
     return m_state->connections;
+}
+
+std::vector<TestHttpServer::Arrival> TestHttpServer::arrivals() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->arrivals;
+}
+
+int TestHttpServer::peakRequestsInHand() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->peakInHand;
 }
 
 QString closedPortUrl()

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <vector>
 
 typedef struct ssl_st SSL;
 
@@ -55,7 +56,8 @@ public:
     // Resets the connection (RST), as a crashed server or a cut line would.
     void closeAbruptly();
 
-    HttpConnection(int socket, int stopFd, SSL *ssl);
+    // `onAnswer` runs once: when the handler first writes, or when it returns without writing.
+    HttpConnection(int socket, int stopFd, SSL *ssl, std::function<void()> onAnswer = {});
     ~HttpConnection();
     HttpConnection(const HttpConnection &) = delete;
     HttpConnection &operator=(const HttpConnection &) = delete;
@@ -64,6 +66,7 @@ public:
     bool handshake();
     bool readHead();
     void closeGracefully();
+    void answered();
 
 private:
     enum class Wait { Ready, TimedOut, Stopped, Failed };
@@ -75,6 +78,7 @@ private:
     SSL *m_ssl;
     QByteArray m_head;
     QByteArray m_target;
+    std::function<void()> m_onAnswer;
 };
 
 using HttpHandler = std::function<void(HttpConnection &)>;
@@ -102,6 +106,16 @@ public:
     // Every request head received so far, in arrival order.
     QList<QByteArray> requestHeads() const;
     int connectionCount() const;
+    // When each request arrived (its head read), in arrival order, with its target.
+    struct Arrival
+    {
+        QByteArray target;
+        std::chrono::steady_clock::time_point at;
+    };
+    std::vector<Arrival> arrivals() const;
+    // The most requests this server held at once, each from its arrival until the server began
+    // to answer it: a client that keeps N transfers open at once shows at most N here.
+    int peakRequestsInHand() const;
 
 private:
     struct State;

@@ -39,10 +39,8 @@ public:
 
     void add(const QString &url, Page page) { m_pages[url] = std::move(page); }
 
-    QString fetch(const QString &url, QByteArray &page, int timeOutMs,
-                  QByteArrayList &robotsTags) const override
+    FetchedPage fetch(const QString &url, int timeOutMs) const override
     {
-        page.clear();
         m_lastTimeOut = timeOutMs;
         const Page &canned = m_pages.at(url);
         const int live = ++m_inFetch;
@@ -63,9 +61,7 @@ public:
         case Failure::None:
             break;
         }
-        page = canned.body;
-        robotsTags = canned.robotsTags;
-        return canned.note;
+        return {canned.body, canned.note, canned.robotsTags};
     }
 
     int lastTimeOut() const { return m_lastTimeOut; }

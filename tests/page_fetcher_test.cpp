@@ -1,5 +1,6 @@
 #include "engine/ca_store.h"
 #include "engine/page_fetcher.h"
+#include "engine/site_gate.h"
 #include "support/test_certificates.h"
 #include "support/test_http_server.h"
 
@@ -579,9 +580,12 @@ TEST_F(PageFetcherProxy, TunnelThatFailsAfterTheProxyAnsweredCannotOpen)
 
 using PageFetcherAbort = PageFetcherTest;
 
+// Those beyond the site's limit wait for a slot: the abort ends them too.
 TEST_F(PageFetcherAbort, AbortEndsRunningFetchesAtOnceAndLaterOnesImmediately)
 {
     constexpr int kFetches = 50;
+    constexpr int kSiteLimit = 6;
+    SiteGate::shared().setLimit(kSiteLimit);
     server.handle("/stall", [](HttpConnection &c) {
         c.send(okHead(1000)) && c.send("partial");
         c.stall();
@@ -600,10 +604,11 @@ TEST_F(PageFetcherAbort, AbortEndsRunningFetchesAtOnceAndLaterOnesImmediately)
         });
     }
     const auto allStarted = Clock::now() + 10s;
-    while (server.requestHeads().size() < kFetches && Clock::now() < allStarted) {
+    while (server.requestHeads().size() < kSiteLimit && Clock::now() < allStarted) {
         std::this_thread::sleep_for(5ms);
     }
-    ASSERT_EQ(server.requestHeads().size(), kFetches);
+    std::this_thread::sleep_for(100ms); // the others are at the gate by now
+    ASSERT_EQ(server.requestHeads().size(), kSiteLimit);
     EXPECT_EQ(finished.load(), 0);
 
     const auto abortAt = Clock::now();
@@ -619,7 +624,7 @@ TEST_F(PageFetcherAbort, AbortEndsRunningFetchesAtOnceAndLaterOnesImmediately)
     const Fetched after = fetch(server.url("/stall"), 0);
     EXPECT_EQ(after.error, QStringLiteral("Cannot open URL"));
     EXPECT_LT(after.elapsed, 50ms);
-    EXPECT_EQ(server.requestHeads().size(), kFetches);
+    EXPECT_EQ(server.requestHeads().size(), kSiteLimit);
 
     resetDownloadAbort();
     server.handle("/fine", [](HttpConnection &c) { c.respond(200, {}, "fine"); });

@@ -15,11 +15,13 @@ namespace {
 class CannedPages final : public PageSource
 {
 public:
-    QString fetch(const QString &url, QByteArray &page, int /*timeOutMs*/,
-                  QByteArrayList & /*robotsTags*/) const override
+    FetchedPage fetch(const QString &url, int /*timeOutMs*/) const override
     {
-        page = pages.at(url);
-        return {};
+        const auto page = pages.find(url); // robots.txt among others: no such site
+        if (page == pages.end()) {
+            throw DownloadError(kCannotOpenUrl);
+        }
+        return {page->second};
     }
     std::map<QString, QByteArray> pages;
 };

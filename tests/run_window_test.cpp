@@ -1,4 +1,5 @@
 #include "engine/check_worker.h"
+#include "engine/site_gate.h"
 #include "engine/worker_counters.h"
 #include "run/run_counters.h"
 #include "support/qt_print.h"
@@ -8,10 +9,12 @@
 #include "ui/status_panel.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 namespace orvane {
@@ -325,8 +328,9 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
         captions << item->text() + u'=' + item->data().toString();
     }
     EXPECT_EQ(captions.first(), QStringLiteral("5 Threads=5"));
-    EXPECT_EQ(captions.last(), QStringLiteral("500 Threads=500"));
-    EXPECT_EQ(captions.size(), 16);
+    EXPECT_EQ(captions[15], QStringLiteral("500 Threads=500"));
+    EXPECT_EQ(captions.last(), QStringLiteral("No Site Limit=0"));
+    EXPECT_EQ(captions.size(), 16 + 1 + 7);
     QStringList timeOuts;
     for (QAction *item : child<QMenu>("TimeOutTspSkinPopupMenu")->actions()) {
         timeOuts << item->text() + u'=' + item->data().toString();
@@ -341,8 +345,9 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
 // loses its mark but keeps its value.
 TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
 {
-    const QList<QAction *> threads = child<QMenu>("ThreadsTspSkinPopupMenu")->actions();
-    const QList<QAction *> timeOuts = child<QMenu>("TimeOutTspSkinPopupMenu")->actions();
+    const auto choices = [this](const char *first) {
+        return child<QAction>(first)->actionGroup()->actions();
+    };
     const auto marked = [](const QList<QAction *> &items) {
         QStringList names;
         for (const QAction *item : items) {
@@ -352,31 +357,40 @@ TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
         }
         return names;
     };
-    for (QAction *item : threads) {
-        SCOPED_TRACE(item->objectName().toStdString());
-        const int limit = item->data().toInt();
-        ASSERT_GT(limit, 0);
-        item->trigger();
-        EXPECT_EQ(form.scheduler().max_no_threads, limit);
-        EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
-                  QStringLiteral("Threads 0/%1").arg(limit));
-        EXPECT_EQ(marked(threads), QStringList{item->objectName()});
-        item->trigger();
-        EXPECT_EQ(marked(threads), QStringList());
-        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+    // Each group of choices, where its value arrives, and the panel that shows it (if one does).
+    const struct
+    {
+        QList<QAction *> items;
+        std::function<int()> reached;
+        const char *panel;
+        std::function<QString(const QAction *)> panelText;
+    } groups[] = {
+        {choices("N5Threads2"), [this] { return form.scheduler().max_no_threads; },
+         "ThreadsTspSkinStatusPanel",
+         [](const QAction *item) {
+             return QStringLiteral("Threads 0/%1").arg(item->data().toInt());
+         }},
+        {choices("N1perSite1"), [] { return SiteGate::shared().limit(); }},
+        {choices("imeOut5s1"), [] { return time_out.load(); }, "TimeOutTspSkinStatusPanel",
+         [](const QAction *item) { return item->text(); }},
+    };
+    for (const auto &group : groups) {
+        for (QAction *item : group.items) {
+            SCOPED_TRACE(item->objectName().toStdString());
+            const int value = item->data().toInt();
+            item->trigger();
+            EXPECT_EQ(group.reached(), value);
+            if (group.panel != nullptr) {
+                EXPECT_EQ(child<StatusPanel>(group.panel)->text(), group.panelText(item));
+            }
+            EXPECT_EQ(marked(group.items), QStringList{item->objectName()});
+            item->trigger();
+            EXPECT_EQ(marked(group.items), QStringList());
+            EXPECT_EQ(group.reached(), value);
+        }
     }
-    for (QAction *item : timeOuts) {
-        SCOPED_TRACE(item->objectName().toStdString());
-        const int milliseconds = item->data().toInt();
-        ASSERT_GT(milliseconds, 0);
-        item->trigger();
-        EXPECT_EQ(time_out.load(), milliseconds);
-        EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(), item->text());
-        EXPECT_EQ(marked(timeOuts), QStringList{item->objectName()});
-        item->trigger();
-        EXPECT_EQ(marked(timeOuts), QStringList());
-        EXPECT_EQ(time_out.load(), milliseconds);
-    }
+    EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
+              QStringLiteral("Threads 0/500")); // the site limit leaves it alone
 }
 
 } // namespace

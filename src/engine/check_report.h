@@ -16,6 +16,8 @@ struct CheckReport
     int size = 0; // the page's size in the legacy code page
     QString linkType;
     QString robots;
+    // A bot check answered instead of the page; the status is shown as it stands.
+    bool botWall = false;
 };
 
 // Where a worker's report goes. Called once per worker, on the GUI thread, while the worker waits;

@@ -3,6 +3,7 @@
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
 #include "engine/page_fetcher.h"
+#include "engine/robots_cache.h"
 #include "engine/robots_rules.h"
 #include "engine/worker_counters.h"
 
@@ -63,41 +64,47 @@ void TMyThread::Execute()
 {
     try {
         QString errorText;
-        QString note;
+        FetchedPage fetched;
         QString pageText;
         qsizetype legacySize = 0;
-        QByteArrayList robotsTags;
-        bool fetched = true;
+        bool arrived = true;
+        // Asked first, as a crawler would; a disallowed page is still checked.
+        const bool disallowed = fEnvironment.robots &&
+                                !fEnvironment.robots->allows(fURL, *fEnvironment.source, fTimeOut);
         try {
-            QByteArray page;
-            note = fEnvironment.source->fetch(fURL, page, fTimeOut, robotsTags);
-            pageText = pageTextFromBytes(page, legacyCodePage(), legacySize);
+            fetched = fEnvironment.source->fetch(fURL, fTimeOut);
+            pageText = pageTextFromBytes(fetched.body, legacyCodePage(), legacySize);
         } catch (const DownloadError &error) {
             errorText = QString::fromUtf8(error.what());
             pageText.clear();
             legacySize = 0;
-            fetched = false;
+            arrived = false;
         }
-        fSize = static_cast<int>(legacySize);
+        fBotWall = fetched.botWall;
+        // A bot check's page is not the page: nothing of it is searched or shown.
+        const bool examined = arrived && !fBotWall;
+        fSize = examined ? static_cast<int>(legacySize) : 0;
         ShownLink shown;
-        fGasit =
-            Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora, fCauta_dupa_html, shown);
+        fGasit = examined && Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora,
+                                       fCauta_dupa_html, shown);
         if (fGasit && !fCauta_dupa_html) {
             fLinkType = linkTypeText(pageText, shown);
         }
-        if (fetched) {
-            fRobots = robotsText(pageRobotsRules(pageText) | headerRobotsRules(robotsTags));
+        if (examined) {
+            fRobots = robotsText(pageRobotsRules(pageText) | headerRobotsRules(fetched.robotsTags) |
+                                 (disallowed ? RobotsDisallowed : 0));
         }
         if (!errorText.isEmpty()) {
             fRezultat = errorText;
-        } else if (!note.isEmpty()) {
-            fRezultat = note;
+        } else if (!fetched.note.isEmpty()) {
+            fRezultat = fetched.note;
         } else {
             fRezultat = QStringLiteral("OK");
         }
     } catch (...) {
         // Whatever went wrong, the row must not stay pending: report it as not found, naming why.
         fGasit = false;
+        fBotWall = false;
         fReturnare_URL.clear();
         fReturnare_Ancora.clear();
         fLinkType.clear();
@@ -116,7 +123,7 @@ void TMyThread::Execute()
 void TMyThread::Show_Result()
 {
     fReceiver->report(CheckReport{fGasit, fReturnare_URL, fReturnare_Ancora, fRezultat, fSize,
-                                  fLinkType, fRobots});
+                                  fLinkType, fRobots, fBotWall});
 }
 
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait)

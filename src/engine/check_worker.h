@@ -17,11 +17,15 @@ QString Clean_Status(const QString &text);
 inline constexpr char kOutOfMemory[] = "Out of memory";
 inline constexpr char kCheckFailed[] = "Check failed";
 
-// What a worker needs besides its own page: where pages come from and the way to the GUI thread.
+class RobotsCache;
+
+// What a worker needs besides its own page: where pages come from, the way to the GUI thread and
+// (when its run reads them) the sites' robots.txt.
 struct WorkerEnvironment
 {
     std::shared_ptr<const PageSource> source;
     GuiBridge::Handle bridge;
+    std::shared_ptr<RobotsCache> robots;
 };
 
 // Checks one page on a thread of its own and hands what it found to its receiver on the GUI thread.
@@ -58,6 +62,7 @@ private:
     // Does the link count: what the shown link passes on, and what the page tells search engines.
     QString fLinkType;
     QString fRobots;
+    bool fBotWall = false;
     std::unique_ptr<CheckReceiver> fReceiver;
     int fTimeOut = 0;
     WorkerEnvironment fEnvironment;

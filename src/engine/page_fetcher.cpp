@@ -2,6 +2,8 @@
 
 #include "engine/ca_store.h"
 #include "engine/memory.h"
+#include "engine/site_gate.h"
+#include "engine/web_address.h"
 
 #include <atomic>
 #include <cstring>
@@ -76,6 +78,8 @@ struct Progress
     QByteArrayList *robotsTags = nullptr;
     int status = 0;
     bool location = false;
+    QByteArray retryAfter;
+    bool challenge = false;
     // The headers of a response that curl does not follow have arrived: from here on a failure
     // leaves a partial page, not "no page".
     bool responseArrived = false;
@@ -97,6 +101,8 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         // A new response starts (after a redirect or a 1xx): only the last one's body is the page.
         progress.status = 0;
         progress.location = false;
+        progress.retryAfter.clear();
+        progress.challenge = false;
         progress.responseArrived = false;
         progress.page->clear();
         if (progress.robotsTags != nullptr) {
@@ -114,6 +120,14 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         }
     } else if (startsWithNoCase(data, length, "Location:")) {
         progress.location = true;
+    } else if (startsWithNoCase(data, length, "Retry-After:")) {
+        constexpr size_t name = sizeof("Retry-After:") - 1;
+        progress.retryAfter = QByteArray(data + name, qsizetype(length - name)).trimmed();
+    } else if (startsWithNoCase(data, length, "cf-mitigated:")) {
+        constexpr size_t name = sizeof("cf-mitigated:") - 1;
+        progress.challenge = QByteArray(data + name, qsizetype(length - name))
+                                 .trimmed()
+                                 .compare("challenge", Qt::CaseInsensitive) == 0;
     } else if (startsWithNoCase(data, length, "X-Robots-Tag:")) {
         constexpr size_t name = sizeof("X-Robots-Tag:") - 1;
         if (progress.robotsTags != nullptr && progress.robotsTags->size() < kMaxRobotsTags) {
@@ -158,12 +172,6 @@ int onSslContext(CURL *, void *sslContext, void *)
                                                                        : CURLE_SSL_CACERT_BADFILE;
 }
 
-[[noreturn]] void fail(QByteArray &page, const char *message)
-{
-    page.clear();
-    throw DownloadError(message);
-}
-
 // WinInet-style: an address without a scheme of its own is not opened. (curl would guess one.)
 bool hasScheme(const QByteArray &url)
 {
@@ -176,10 +184,9 @@ bool hasScheme(const QByteArray &url)
     return ok;
 }
 
-void configure(Transfer &transfer, const QByteArray &url, Progress &progress, int timeOutMs)
+void configure(Transfer &transfer, Progress &progress)
 {
     CURL *easy = transfer.easy;
-    curl_easy_setopt(easy, CURLOPT_URL, url.constData());
     // Worker threads: no SIGALRM for name look-up time-outs.
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     // Do not wait for a stuck name look-up when the fetch ends early (abort, time-out).
@@ -188,14 +195,13 @@ void configure(Transfer &transfer, const QByteArray &url, Progress &progress, in
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headers);
     // HTTP/2 would lower-case the header names and drop CONNECTION.
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    // Redirects are followed here, one transfer each, so that each waits for its own site's slot.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    // A transfer's connection is closed before its slot is given back: a site never sees more
+    // connections from us than the slots it has.
+    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
     // Page lists come from anywhere: never read local files or speak other protocols.
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    if (timeOutMs > 0) {
-        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, long(timeOutMs));
-    }
     // A proxy's answer to CONNECT is not a response to our request.
     curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeaderLine);
@@ -212,6 +218,65 @@ void configure(Transfer &transfer, const QByteArray &url, Progress &progress, in
     } else if (!bundle.isEmpty()) {
         curl_easy_setopt(easy, CURLOPT_CAINFO, bundle.constData());
     }
+}
+
+// Runs the transfer to its end (or the abort); false when curl gave up without a result.
+bool perform(Transfer &transfer, CURLcode &result)
+{
+    if (curl_multi_add_handle(transfer.multi, transfer.easy) != CURLM_OK) {
+        return false;
+    }
+    transfer.added = true;
+    bool done = false;
+    while (!g_aborted.load()) {
+        int running = 0;
+        if (curl_multi_perform(transfer.multi, &running) != CURLM_OK) {
+            break;
+        }
+        int queued = 0;
+        while (CURLMsg *message = curl_multi_info_read(transfer.multi, &queued)) {
+            if (message->msg == CURLMSG_DONE) {
+                result = message->data.result;
+                done = true;
+            }
+        }
+        if (done || running == 0) {
+            break;
+        }
+        // Returns early when curl's own time-out is due or abortAllDownloads wakes us.
+        if (curl_multi_poll(transfer.multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+            break;
+        }
+    }
+    curl_multi_remove_handle(transfer.multi, transfer.easy);
+    transfer.added = false;
+    return done;
+}
+
+// Where the finished transfer's answer sends us next, or nothing when it is the page.
+QByteArray redirectTarget(CURL *easy, const Progress &progress)
+{
+    if (progress.status < 300 || progress.status > 399) {
+        return {};
+    }
+    char *location = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &location);
+    return location != nullptr ? QByteArray(location) : QByteArray();
+}
+
+FetchOutcome failure(QByteArray &page, const char *message, bool connectionBroke = false)
+{
+    page.clear();
+    FetchOutcome outcome;
+    outcome.note = QLatin1String(message);
+    outcome.failed = true;
+    outcome.connectionBroke = connectionBroke;
+    return outcome;
+}
+
+bool isBrokenConnection(CURLcode result)
+{
+    return result == CURLE_RECV_ERROR || result == CURLE_SEND_ERROR || result == CURLE_GOT_NOTHING;
 }
 
 } // namespace
@@ -244,6 +309,7 @@ QString curlVersionText()
 void abortAllDownloads()
 {
     g_aborted.store(true);
+    SiteGate::shared().abort();
     std::lock_guard lock(g_runningMutex);
     for (CURLM *multi : g_running) {
         curl_multi_wakeup(multi);
@@ -253,6 +319,150 @@ void abortAllDownloads()
 void resetDownloadAbort()
 {
     g_aborted.store(false);
+    SiteGate::shared().resetAbort();
+}
+
+std::optional<std::chrono::milliseconds> retryAfterDelay(QByteArrayView value,
+                                                         std::chrono::system_clock::time_point now)
+{
+    const QByteArray text = value.trimmed().toByteArray();
+    if (text.isEmpty()) {
+        return std::nullopt;
+    }
+    bool digits = true;
+    for (const char c : text) {
+        digits = digits && c >= '0' && c <= '9';
+    }
+    if (digits) {
+        // More digits than a wait worth reading are a wait too long to honour.
+        return text.size() > 9 ? std::chrono::milliseconds::max()
+                               : std::chrono::milliseconds(text.toLongLong() * 1000);
+    }
+    const time_t date = curl_getdate(text.constData(), nullptr);
+    if (date == -1) {
+        return std::nullopt;
+    }
+    const auto wait = std::chrono::system_clock::from_time_t(date) - now;
+    return std::max(std::chrono::ceil<std::chrono::milliseconds>(wait),
+                    std::chrono::milliseconds(0));
+}
+
+FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
+{
+    Page.clear();
+    initializeFetcher();
+    if (g_aborted.load()) {
+        return failure(Page, kCannotOpenUrl);
+    }
+
+    Transfer transfer;
+    if (transfer.easy == nullptr || transfer.multi == nullptr) {
+        return failure(Page, kUnableToInitialize);
+    }
+    for (const QByteArray &line : requestHeaderLines()) {
+        curl_slist *appended = curl_slist_append(transfer.headers, line.constData());
+        if (appended == nullptr) {
+            return failure(Page, kUnableToInitialize);
+        }
+        transfer.headers = appended;
+    }
+
+    QByteArray url = URL.toUtf8();
+    if (!hasScheme(url)) {
+        return failure(Page, kCannotOpenUrl);
+    }
+    FetchOutcome outcome;
+    Progress progress;
+    progress.page = &Page;
+    progress.robotsTags = &outcome.robotsTags;
+    configure(transfer, progress);
+
+    using Clock = std::chrono::steady_clock;
+    std::chrono::milliseconds left(TimeOutMs);
+    CURLcode result = CURLE_OK;
+    bool done = false;
+    SiteGate &gate = SiteGate::shared();
+    SiteGate::Slot slot;
+    QByteArray site;
+    {
+        RunningRegistration registration(transfer.multi);
+        for (int redirects = 0;; ++redirects) {
+            site = siteOf(url);
+            if (!slot || slot.site() != site) {
+                slot = {}; // never hold one site's slot while waiting for another's
+                slot = gate.enter(site);
+            }
+            // Checked after registering: an abort from now on wakes this transfer.
+            if (!slot || g_aborted.load()) {
+                return failure(Page, kCannotOpenUrl);
+            }
+            curl_easy_setopt(transfer.easy, CURLOPT_URL, url.constData());
+            if (TimeOutMs > 0) {
+                if (left.count() <= 0) {
+                    Page.clear(); // a redirect's body is not the page
+                    return {QLatin1String(kTimedOut)};
+                }
+                curl_easy_setopt(transfer.easy, CURLOPT_TIMEOUT_MS, long(left.count()));
+            }
+            const auto started = Clock::now();
+            result = CURLE_OK;
+            done = perform(transfer, result);
+            left -= std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+            if (!done || result != CURLE_OK) {
+                break;
+            }
+            QByteArray next = redirectTarget(transfer.easy, progress);
+            if (next.isEmpty()) {
+                break;
+            }
+            if (redirects == kMaxRedirects) {
+                return failure(Page, kCannotOpenUrl);
+            }
+            url = std::move(next);
+            Page.clear();
+        }
+    }
+
+    if (progress.error) {
+        Page.clear();
+        std::rethrow_exception(progress.error);
+    }
+    if (!done || (result != CURLE_OK && g_aborted.load())) {
+        // Aborted, or curl gave up without a result: nobody waits for this page any more.
+        return failure(Page, kCannotOpenUrl);
+    }
+    if (result == CURLE_OK) {
+        long code = 0;
+        curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &code);
+        outcome.status = int(code);
+    } else if (progress.responseArrived) {
+        outcome.status = progress.status;
+    }
+    if (outcome.status == 429 || outcome.status == 503) {
+        outcome.retryAfter = retryAfterDelay(progress.retryAfter, std::chrono::system_clock::now());
+        // Held before our slot goes, so that no transfer waiting for it slips in first.
+        if (outcome.retryAfter && *outcome.retryAfter <= kLongestRetryAfter) {
+            gate.holdBack(site, Clock::now() + *outcome.retryAfter);
+        }
+    }
+    outcome.challenge = progress.challenge;
+    outcome.connectionBroke = isBrokenConnection(result);
+    if (result == CURLE_OK) {
+        if (outcome.status < 200 || outcome.status > 299) {
+            outcome.note = QStringLiteral("HTTP ") + QString::number(outcome.status);
+        }
+        return outcome;
+    }
+    if (result == CURLE_OPERATION_TIMEDOUT) {
+        outcome.note = QLatin1String(kTimedOut);
+    } else if (progress.tooLarge) {
+        outcome.note = QLatin1String(kPageTooLarge);
+    } else if (progress.responseArrived) {
+        outcome.note = QLatin1String(kDownloadIncomplete);
+    } else {
+        return failure(Page, kCannotOpenUrl, outcome.connectionBroke);
+    }
+    return outcome;
 }
 
 QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs)
@@ -263,96 +473,17 @@ QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs)
 QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs,
                       QByteArrayList *RobotsTags)
 {
-    Page.clear();
     if (RobotsTags != nullptr) {
         RobotsTags->clear();
     }
-    initializeFetcher();
-    if (g_aborted.load()) {
-        fail(Page, kCannotOpenUrl);
+    FetchOutcome outcome = fetchOnce(URL, Page, TimeOutMs);
+    if (outcome.failed) {
+        throw DownloadError(outcome.note.toStdString());
     }
-
-    Transfer transfer;
-    if (transfer.easy == nullptr || transfer.multi == nullptr) {
-        fail(Page, kUnableToInitialize);
+    if (RobotsTags != nullptr) {
+        *RobotsTags = std::move(outcome.robotsTags);
     }
-    for (const QByteArray &line : requestHeaderLines()) {
-        curl_slist *appended = curl_slist_append(transfer.headers, line.constData());
-        if (appended == nullptr) {
-            fail(Page, kUnableToInitialize);
-        }
-        transfer.headers = appended;
-    }
-
-    const QByteArray url = URL.toUtf8();
-    if (!hasScheme(url)) {
-        fail(Page, kCannotOpenUrl);
-    }
-    Progress progress;
-    progress.page = &Page;
-    progress.robotsTags = RobotsTags;
-    configure(transfer, url, progress, TimeOutMs);
-
-    CURLcode result = CURLE_OK;
-    bool done = false;
-    {
-        RunningRegistration registration(transfer.multi);
-        // Checked after registering: an abort from now on wakes this transfer.
-        if (g_aborted.load()) {
-            fail(Page, kCannotOpenUrl);
-        }
-        if (curl_multi_add_handle(transfer.multi, transfer.easy) != CURLM_OK) {
-            fail(Page, kUnableToInitialize);
-        }
-        transfer.added = true;
-        while (!g_aborted.load()) {
-            int running = 0;
-            if (curl_multi_perform(transfer.multi, &running) != CURLM_OK) {
-                break;
-            }
-            int queued = 0;
-            while (CURLMsg *message = curl_multi_info_read(transfer.multi, &queued)) {
-                if (message->msg == CURLMSG_DONE) {
-                    result = message->data.result;
-                    done = true;
-                }
-            }
-            if (done || running == 0) {
-                break;
-            }
-            // Returns early when curl's own time-out is due or abortAllDownloads wakes us.
-            if (curl_multi_poll(transfer.multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
-                break;
-            }
-        }
-    }
-
-    if (progress.error) {
-        Page.clear();
-        std::rethrow_exception(progress.error);
-    }
-    if (!done || (result != CURLE_OK && g_aborted.load())) {
-        // Aborted, or curl gave up without a result: nobody waits for this page any more.
-        fail(Page, kCannotOpenUrl);
-    }
-    if (result == CURLE_OK) {
-        long code = 0;
-        curl_easy_getinfo(transfer.easy, CURLINFO_RESPONSE_CODE, &code);
-        if (code >= 200 && code <= 299) {
-            return QString();
-        }
-        return QStringLiteral("HTTP ") + QString::number(code);
-    }
-    if (result == CURLE_OPERATION_TIMEDOUT) {
-        return QLatin1String(kTimedOut);
-    }
-    if (progress.tooLarge) {
-        return QLatin1String(kPageTooLarge);
-    }
-    if (progress.responseArrived) {
-        return QLatin1String(kDownloadIncomplete);
-    }
-    fail(Page, kCannotOpenUrl);
+    return outcome.note;
 }
 
 } // namespace orvane

@@ -4,6 +4,8 @@
 #include <QByteArrayList>
 #include <QList>
 #include <QString>
+#include <chrono>
+#include <optional>
 #include <stdexcept>
 
 namespace orvane {
@@ -45,17 +47,44 @@ void abortAllDownloads();
 // Undoes abortAllDownloads (tests).
 void resetDownloadAbort();
 
-// Fetches URL with one GET and puts the raw body, undecoded, into Page (emptied first).
+// How one fetch ended: the note Download_Page returns (or, when `failed`, the message it throws)
+// and what the final response said besides its body.
+struct FetchOutcome
+{
+    QString note;
+    bool failed = false;
+    // The connection was reset or closed before the answer was whole (not a time-out).
+    bool connectionBroke = false;
+    int status = 0; // the final response's HTTP status; 0 without a response
+    // Its Retry-After, when it had one that reads as delta-seconds or an HTTP-date.
+    std::optional<std::chrono::milliseconds> retryAfter;
+    bool challenge = false;    // it carried "cf-mitigated: challenge"
+    QByteArrayList robotsTags; // its X-Robots-Tag values, at most kMaxRobotsTags of them
+};
+inline constexpr int kMaxRobotsTags = 32;
+inline constexpr int kMaxRedirects = 10;
+// A site that asks for a longer wait than this is not waited for.
+inline constexpr std::chrono::seconds kLongestRetryAfter{60};
+
+// One GET of URL, following its redirects, with the raw body, undecoded, in Page (emptied first).
 // The address is used as given: one without a scheme, or with a scheme other than http and https,
-// is not opened. TimeOutMs bounds the whole fetch, connecting included (0 = no limit).
-// Throws DownloadError when no response arrived. Otherwise returns "" for a complete 2xx page, or
-// the note that qualifies what arrived: kTimedOut, kDownloadIncomplete, kPageTooLarge or
-// "HTTP <code>" for a final status outside 200-299.
+// is not opened. Each transfer of the fetch (the page, then each redirect) waits for a slot of
+// its site at the shared site gate; a 429 or 503 with a Retry-After of at most
+// kLongestRetryAfter holds its site back for that long. TimeOutMs bounds the transfers together,
+// connecting included but not the waits at the gate (0 = no limit).
+FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs);
+
+// The same fetch. Throws DownloadError when no response arrived. Otherwise returns "" for a
+// complete 2xx page, or the note that qualifies what arrived: kTimedOut, kDownloadIncomplete,
+// kPageTooLarge or "HTTP <code>" for a final status outside 200-299.
 QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs);
-// The same fetch; RobotsTags (when given) receives the values of the final response's
-// X-Robots-Tag headers, at most kMaxRobotsTags of them.
+// RobotsTags (when given) receives the values of the final response's X-Robots-Tag headers.
 QString Download_Page(const QString &URL, QByteArray &Page, int TimeOutMs,
                       QByteArrayList *RobotsTags);
-inline constexpr int kMaxRobotsTags = 32;
+
+// A Retry-After value as a wait from `now`: delta-seconds, or an HTTP-date (a date gone by is no
+// wait). Nothing for a value that is neither.
+std::optional<std::chrono::milliseconds> retryAfterDelay(QByteArrayView value,
+                                                         std::chrono::system_clock::time_point now);
 
 } // namespace orvane

@@ -1,31 +1,27 @@
 #pragma once
 
 #include "engine/page_fetcher.h"
+#include "engine/polite_fetch.h"
 
-#include <QByteArray>
-#include <QByteArrayList>
 #include <QString>
 
 namespace orvane {
 
-// Where a worker gets its page from: the internet in the program, canned pages in some tests.
-// Same contract as Download_Page; robotsTags receives the X-Robots-Tag header values of the final
-// response.
+// Where a worker gets its pages from: the internet in the program, canned pages in some tests.
+// Same contract as fetchPolitely: throws DownloadError when no page arrived.
 class PageSource
 {
 public:
     virtual ~PageSource() = default;
-    virtual QString fetch(const QString &url, QByteArray &page, int timeOutMs,
-                          QByteArrayList &robotsTags) const = 0;
+    virtual FetchedPage fetch(const QString &url, int timeOutMs) const = 0;
 };
 
 class InternetPageSource final : public PageSource
 {
 public:
-    QString fetch(const QString &url, QByteArray &page, int timeOutMs,
-                  QByteArrayList &robotsTags) const override
+    FetchedPage fetch(const QString &url, int timeOutMs) const override
     {
-        return Download_Page(url, page, timeOutMs, &robotsTags);
+        return fetchPolitely(url, timeOutMs);
     }
 };
 

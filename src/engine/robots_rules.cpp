@@ -2,6 +2,9 @@
 
 #include "engine/html_tag.h"
 
+#include <QStringList>
+#include <utility>
+
 namespace orvane {
 
 namespace {
@@ -113,10 +116,15 @@ int headerRobotsRules(const QByteArrayList &values)
 
 QString robotsText(int rules)
 {
-    static const QString texts[4] = {QString(), QStringLiteral("noindex"),
-                                     QStringLiteral("nofollow"),
-                                     QStringLiteral("noindex nofollow")};
-    return texts[rules & 3];
+    QStringList words;
+    for (const auto &[rule, word] :
+         {std::pair{RobotsNoIndex, "noindex"}, std::pair{RobotsNoFollow, "nofollow"},
+          std::pair{RobotsDisallowed, "disallowed"}}) {
+        if ((rules & rule) != 0) {
+            words << QLatin1String(word);
+        }
+    }
+    return words.join(u' ');
 }
 
 } // namespace orvane

@@ -6,8 +6,9 @@
 
 namespace orvane {
 
-// Whether search engines are told not to index a page and not to follow its links.
-enum RobotsRule { RobotsNoIndex = 1, RobotsNoFollow = 2 };
+// Whether search engines are told not to index a page and not to follow its links, and whether
+// its site's robots.txt keeps Googlebot from fetching it at all.
+enum RobotsRule { RobotsNoIndex = 1, RobotsNoFollow = 2, RobotsDisallowed = 4 };
 
 // The rules of a robots directive list ("noindex, nofollow"; "none" is both); tokens are split at
 // commas and white space and compared ignoring ASCII case.
@@ -21,7 +22,7 @@ int pageRobotsRules(QStringView page);
 // ("otherbot: noindex"); only values without one or for googlebot apply.
 int headerRobotsRules(const QByteArrayList &values);
 
-// "noindex", "nofollow", "noindex nofollow", or empty.
+// The words of the rules in this order: "noindex nofollow disallowed", or empty for none.
 QString robotsText(int rules);
 
 } // namespace orvane

@@ -18,7 +18,8 @@ void RowReport::report(const CheckReport &result)
                           result.found ? QStringLiteral("Found") : QStringLiteral("Not Found"));
         model->setSubItem(row, AnchorTextSubItem, result.anchor);
         model->setSubItem(row, UrlFoundSubItem, result.link);
-        model->setSubItem(row, StatusSubItem, Clean_Status(result.status));
+        model->setSubItem(row, StatusSubItem,
+                          result.botWall ? result.status : Clean_Status(result.status));
         model->setSubItem(row, FileSizeSubItem, QString::number(result.size));
         model->setSubItem(row, LinkTypeSubItem, result.linkType);
         model->setSubItem(row, RobotsSubItem, result.robots);

@@ -1,5 +1,6 @@
 #include "run/run_scheduler.h"
 
+#include "engine/robots_cache.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
 #include "run/run_counters.h"
@@ -49,6 +50,8 @@ void RunScheduler::Start()
     }
 
     m_services.results->clear();
+    // Each run reads every site's robots.txt afresh.
+    m_services.workers.robots = std::make_shared<RobotsCache>();
     m_services.view->setTotalText(totalPanelText(lineCount));
     found_count = 0;
     not_found_count = 0;

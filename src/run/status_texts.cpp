@@ -3,6 +3,7 @@
 #include "engine/check_worker.h"
 #include "engine/link_type.h"
 #include "engine/page_fetcher.h"
+#include "engine/polite_fetch.h"
 #include "engine/robots_rules.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
@@ -121,6 +122,7 @@ QStringList closedColumnTexts(int column, const QLocale &locale)
                                    kDownloadIncomplete, kPageTooLarge, kCannotStartWorker}) {
             texts << Clean_Status(QLatin1String(status));
         }
+        texts << QLatin1String(kBlockedByBotCheck); // shown as it stands
         return texts + withEveryDigit(QStringLiteral("HTTP "), 3);
     }
     case FileSizeColumn:
@@ -137,9 +139,13 @@ QStringList closedColumnTexts(int column, const QLocale &locale)
         }
         return texts;
     }
-    case RobotsColumn:
-        return {robotsText(RobotsNoIndex), robotsText(RobotsNoFollow),
-                robotsText(RobotsNoIndex | RobotsNoFollow)};
+    case RobotsColumn: {
+        QStringList texts;
+        for (int rules = 1; rules <= (RobotsNoIndex | RobotsNoFollow | RobotsDisallowed); ++rules) {
+            texts << robotsText(rules);
+        }
+        return texts;
+    }
     default:
         return {};
     }

@@ -1,6 +1,7 @@
 #include "ui/orvane_form.h"
 
 #include "engine/page_source.h"
+#include "engine/site_gate.h"
 #include "ui/anchors.h"
 #include "ui/desktop_services.h"
 #include "ui/field_edits.h"
@@ -387,9 +388,22 @@ void TOrvaneTForm::buildMenus()
         {"N200Threads1", "200 Threads", 200}, {"N300Threads1", "300 Threads", 300},
         {"N400Threads2", "400 Threads", 400}, {"N500Threads3", "500 Threads", 500},
     };
+    // Transfers at once to one site, whatever the worker limit (0: no limit).
+    static constexpr SettingItem kPerSite[] = {
+        {"N1perSite1", "1 per Site", 1},
+        {"N2perSite1", "2 per Site", 2},
+        {"N4perSite1", "4 per Site", 4},
+        {"N6perSite1", "6 per Site", 6, true},
+        {"N10perSite1", "10 per Site", 10},
+        {"N20perSite1", "20 per Site", 20},
+        {"NoSiteLimit1", "No Site Limit", SiteGate::kNoLimit},
+    };
     ThreadsTspSkinPopupMenu = named(new QMenu(this), "ThreadsTspSkinPopupMenu");
     m_defaultThreads =
         fillSettingsMenu(ThreadsTspSkinPopupMenu, kThreads, &TOrvaneTForm::N5Threads2Click);
+    ThreadsTspSkinPopupMenu->addSeparator()->setObjectName(QStringLiteral("N6"));
+    m_defaultPerSite =
+        fillSettingsMenu(ThreadsTspSkinPopupMenu, kPerSite, &TOrvaneTForm::N1perSite1Click);
 
     // Milliseconds.
     static constexpr SettingItem kTimeOuts[] = {
@@ -487,6 +501,7 @@ void TOrvaneTForm::FormCreate()
     // (Asking the window system not to ghost a busy window is a Windows matter; nothing to do
     // here.) The defaults are chosen through the menus, exactly as the user would choose them.
     m_defaultThreads->trigger();
+    m_defaultPerSite->trigger();
     m_defaultTimeOut->trigger();
     WebsiteTspSkinEditExit();
     LinksTspSkinMemoExit();

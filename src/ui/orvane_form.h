@@ -98,6 +98,7 @@ public:
     void ThreadsTspSkinPopupMenuPopup();
     void TimeOutTspSkinPopupMenuPopup();
     void N5Threads2Click(QAction *item);
+    void N1perSite1Click(QAction *item);
     void imeOut10s2Click(QAction *item);
 
 private:
@@ -179,6 +180,7 @@ private:
     QTimer *EndUpdateTTimer = nullptr;
     // What FormCreate chooses, as the user would.
     QAction *m_defaultThreads = nullptr;
+    QAction *m_defaultPerSite = nullptr;
     QAction *m_defaultTimeOut = nullptr;
 
     ResultsModel *m_results = nullptr;

@@ -1,4 +1,5 @@
 // The main window's handlers for the run, the results list and the run settings.
+#include "engine/site_gate.h"
 #include "engine/worker_counters.h"
 #include "run/results_commands.h"
 #include "ui/field_edits.h"
@@ -214,6 +215,12 @@ void TOrvaneTForm::N5Threads2Click(QAction *item)
     m_scheduler->max_no_threads = item->data().toInt();
     ThreadsTspSkinStatusPanel->setText(
         threadsPanelText(no_threads.load(), m_scheduler->max_no_threads));
+}
+
+void TOrvaneTForm::N1perSite1Click(QAction *item)
+{
+    // The Threads panel names the worker limit only; the site limit shows as the menu's mark.
+    SiteGate::shared().setLimit(item->data().toInt());
 }
 
 void TOrvaneTForm::imeOut10s2Click(QAction *item)

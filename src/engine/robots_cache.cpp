@@ -1,0 +1,67 @@
+#include "engine/robots_cache.h"
+
+#include "engine/page_source.h"
+#include "engine/robots_txt.h"
+#include "engine/web_address.h"
+
+#include <QScopeGuard>
+
+namespace orvane {
+
+namespace {
+
+std::shared_ptr<const RobotsTxt> fetchRules(const QByteArray &site, const PageSource &source,
+                                            int timeOutMs)
+{
+    try {
+        const FetchedPage file =
+            source.fetch(QString::fromUtf8(site) + QStringLiteral("/robots.txt"), timeOutMs);
+        // "" is a whole 2xx answer; any note (an HTTP error, a cut-off file, a bot wall) means
+        // the site said nothing we can read.
+        if (file.note.isEmpty()) {
+            return std::make_shared<const RobotsTxt>(RobotsTxt::parse(file.body));
+        }
+    } catch (const DownloadError &) {
+    }
+    return std::make_shared<const RobotsTxt>();
+}
+
+} // namespace
+
+RobotsCache::RobotsCache() = default;
+RobotsCache::~RobotsCache() = default;
+
+bool RobotsCache::allows(const QString &pageUrl, const PageSource &source, int timeOutMs)
+{
+    const QByteArray url = pageUrl.toUtf8();
+    const QByteArray site = siteOf(url);
+    if (site.isEmpty()) {
+        return true;
+    }
+    return rulesFor(site, source, timeOutMs)->allows(pathAndQueryOf(url));
+}
+
+std::shared_ptr<const RobotsTxt> RobotsCache::rulesFor(const QByteArray &site,
+                                                       const PageSource &source, int timeOutMs)
+{
+    std::unique_lock lock(m_mutex);
+    const auto [entry, first] = m_sites.try_emplace(site);
+    if (!first) {
+        // The fetching worker always finishes: its fetch is bounded and ends on an abort.
+        m_read.wait(lock, [&entry] { return entry->second.ready; });
+        return entry->second.rules;
+    }
+    lock.unlock();
+    std::shared_ptr<const RobotsTxt> rules;
+    // Whatever happens, the waiting workers go on (with everything allowed if it failed).
+    const auto published = qScopeGuard([&] {
+        const std::lock_guard relock(m_mutex);
+        entry->second.rules = rules ? rules : std::make_shared<const RobotsTxt>();
+        entry->second.ready = true;
+        m_read.notify_all();
+    });
+    rules = fetchRules(site, source, timeOutMs);
+    return rules;
+}
+
+} // namespace orvane

@@ -1,11 +1,16 @@
 #include "engine/ca_store.h"
 #include "engine/page_fetcher.h"
+#include "engine/polite_fetch.h"
 #include "engine/site_gate.h"
+#include "support/named_cases.h"
 #include "support/test_certificates.h"
 #include "support/test_http_server.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -665,6 +670,162 @@ TEST_F(PageFetcherConcurrency, ConcurrentFetchesEachGetTheirOwnPage)
         EXPECT_TRUE(results[i].page == pageFor(i)) << "fetch " << i;
     }
 }
+
+// --- Politely: retries, Retry-After and bot walls --------------------------------------------
+
+// How the server answers one request: a status with one more header line and a body, or a fault.
+struct Answer
+{
+    enum Fault { None, Reset, CutOff, Stall };
+    int status = 200;
+    const char *header = nullptr; // "Retry-After: <date>" is sent with the date 2 s ahead
+    const char *body = "<p>the page</p>";
+    Fault fault = None;
+};
+const Answer kPage;
+const Answer kReset{0, nullptr, "", Answer::Reset};
+const Answer kCutOff{200, nullptr, "", Answer::CutOff};
+Answer status(int code, const char *header = nullptr, const char *body = "error")
+{
+    return {code, header, body};
+}
+
+struct PoliteCase
+{
+    const char *name;
+    std::vector<Answer> answers; // the n-th request gets the n-th answer
+    const char *outcome;         // the note, or the error when no page arrived ("" for a page)
+    bool wall;
+    int requests;
+    std::chrono::milliseconds gap{0}; // at least this between the first two requests
+};
+
+void serve(HttpConnection &c, const Answer &answer)
+{
+    QList<QByteArray> headers;
+    if (answer.header != nullptr) {
+        QByteArray header = answer.header;
+        QByteArray date = QLocale::c()
+                              .toString(QDateTime::currentDateTimeUtc().addSecs(2),
+                                        QStringLiteral("ddd, dd MMM yyyy hh:mm:ss"))
+                              .toLatin1();
+        date += " GMT";
+        header.replace("<date>", date);
+        headers << header;
+    }
+    switch (answer.fault) {
+    case Answer::None:
+        c.respond(answer.status, headers, answer.body);
+        return;
+    case Answer::Reset:
+        c.closeAbruptly();
+        return;
+    case Answer::CutOff:
+        c.send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nhalf");
+        c.closeAbruptly();
+        return;
+    case Answer::Stall:
+        c.stall();
+        return;
+    }
+}
+
+class PoliteFetch : public PageFetcherTest, public ::testing::WithParamInterface<PoliteCase>
+{};
+
+TEST_P(PoliteFetch, TriesAgainOnlyWhatMayPassAndKnowsABotWall)
+{
+    const PoliteCase &row = GetParam();
+    auto served = std::make_shared<std::atomic<int>>(0);
+    server.handle("/", [served, answers = row.answers](HttpConnection &c) {
+        serve(c, answers[std::min<std::size_t>(served->fetch_add(1), answers.size() - 1)]);
+    });
+    FetchedPage page;
+    QString error;
+    try {
+        page = fetchPolitely(server.url(), 1500);
+    } catch (const DownloadError &failure) {
+        error = QString::fromUtf8(failure.what());
+    }
+    EXPECT_EQ(error.isEmpty() ? page.note : error, QLatin1String(row.outcome));
+    EXPECT_EQ(page.botWall, row.wall);
+    if (row.wall) {
+        EXPECT_EQ(page.body, QByteArray()); // the wall's page is not the page
+    } else if (*row.outcome == '\0') {
+        EXPECT_EQ(page.body, QByteArray(row.answers.back().body));
+    }
+    const auto arrivals = server.arrivals();
+    ASSERT_EQ(int(arrivals.size()), row.requests);
+    if (row.requests > 1) {
+        EXPECT_GE(arrivals[1].at - arrivals[0].at, row.gap);
+    }
+}
+
+const PoliteCase kPoliteCases[] = {
+    {"RetryAfterSeconds", {status(429, "Retry-After: 1"), kPage}, "", false, 2, 1s},
+    {"RetryAfterDate", {status(503, "Retry-After: <date>"), kPage}, "", false, 2, 1s},
+    {"RetryAfterTwiceAtMost", {status(429, "Retry-After: 0")}, "HTTP 429", false, 3},
+    {"RetryAfterTooLong", {status(429, "Retry-After: 61"), kPage}, "HTTP 429", false, 1},
+    {"ThrottledWithoutRetryAfter", {status(429), kPage}, "", false, 2, 2s},
+    {"ThrottledTwice", {status(503), status(503), kPage}, "HTTP 503", false, 2, 2s},
+    {"BadGatewayPasses", {status(502), kPage}, "", false, 2, 1s},
+    {"GatewayTimeoutTwice", {status(504)}, "HTTP 504", false, 2, 1s},
+    {"CutOffPasses", {kCutOff, kPage}, "", false, 2, 1s},
+    {"CutOffTwice", {kCutOff}, "Download incomplete", false, 2, 1s},
+    {"ResetTwice", {kReset}, "Cannot open URL", false, 2, 1s},
+    {"TimedOutIsFinal", {{200, nullptr, "", Answer::Stall}, kPage}, "Timed out", false, 1},
+    {"ServerErrorIsFinal", {status(500), kPage}, "HTTP 500", false, 1},
+    {"PlainForbidden", {status(403, nullptr, "<h1>Forbidden</h1>")}, "HTTP 403", false, 1},
+    {"ChallengeHeader", {status(403, "cf-mitigated: challenge")}, kBlockedByBotCheck, true, 1},
+    {"ChallengeIsNotRetried",
+     {status(503, "Retry-After: 0", "<title>Just a moment...</title>")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"CloudflarePlatform",
+     {status(403, nullptr, "<script src='/cdn-cgi/challenge-platform/h/b/orchestrate'>")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"CloudflareBlock",
+     {status(403, nullptr, "<title>Attention Required! | Cloudflare</title>")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"AccessDeniedAlone",
+     {status(403, nullptr, "<H1>Access Denied</H1> Reference&#32;#18.5f3e.1700")},
+     "HTTP 403",
+     false,
+     1},
+    {"AkamaiReference",
+     {status(403, nullptr, "<H1>Access Denied</H1>Reference #18.5f3e.1700")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"Imperva",
+     {status(403, nullptr, "/_Incapsula_Resource?SWJIYLWA")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"DataDome",
+     {status(403, nullptr, "//geo.captcha-delivery.com/c")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"Sucuri",
+     {status(403, nullptr, "Sucuri WebSite Firewall - Access Denied")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"AwsWaf",
+     {status(429, nullptr, "window.awsWafCookieDomainList; aws-waf-token")},
+     kBlockedByBotCheck,
+     true,
+     1},
+    {"PerimeterX", {status(403, nullptr, "<div id=\"px-captcha\">")}, kBlockedByBotCheck, true, 1},
+    {"CaptchaTalkOnAPage", {status(200, nullptr, "px-captcha: Just a moment...")}, "", false, 1},
+};
+INSTANTIATE_TEST_SUITE_P(Table, PoliteFetch, ::testing::ValuesIn(kPoliteCases), testing::caseName);
 
 } // namespace
 } // namespace orvane

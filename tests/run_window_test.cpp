@@ -2,6 +2,7 @@
 #include "engine/site_gate.h"
 #include "engine/worker_counters.h"
 #include "run/run_counters.h"
+#include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
 #include "support/window_fixture.h"
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -23,26 +26,26 @@ namespace {
 using testing::waitUntil;
 using RunWindow = testing::WindowTest;
 
-// Pages that answer after a pause, and count how many are being answered at once.
+// Pages that answer after a pause; the server counts how many it holds at once.
 struct SlowSite
 {
     test::TestHttpServer server;
-    std::shared_ptr<std::atomic<int>> inFlight = std::make_shared<std::atomic<int>>(0);
-    std::shared_ptr<std::atomic<int>> peak = std::make_shared<std::atomic<int>>(0);
 
-    QString page(const QByteArray &path, const QByteArray &body, int pauseMs, int status = 200)
+    QString page(const QByteArray &path, const QByteArray &body, int pauseMs, int status = 200,
+                 const QList<QByteArray> &headers = {"Content-Type: text/html"})
     {
-        server.handle(path, [body, pauseMs, status, inFlight = inFlight,
-                             peak = peak](test::HttpConnection &c) {
-            const int now = ++*inFlight;
-            int seen = peak->load();
-            while (now > seen && !peak->compare_exchange_weak(seen, now)) {
-            }
+        server.handle(path, [=](test::HttpConnection &c) {
             c.pause(std::chrono::milliseconds(pauseMs));
-            --*inFlight;
-            c.respond(status, {"Content-Type: text/html"}, body);
+            c.respond(status, headers, body);
         });
         return server.url(path);
+    }
+    int peak() const { return server.peakRequestsInHand(); }
+    int requestsFor(const QByteArray &target) const
+    {
+        const auto arrivals = server.arrivals();
+        return int(std::count_if(arrivals.begin(), arrivals.end(),
+                                 [&](const auto &arrival) { return arrival.target == target; }));
     }
 };
 
@@ -83,9 +86,9 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
 
     EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
     EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
-    EXPECT_LE(site.peak->load(), 5);
+    EXPECT_LE(site.peak(), 5);
     EXPECT_LE(worstThreads, 5);
-    EXPECT_GE(site.peak->load(), 2);
+    EXPECT_GE(site.peak(), 2);
     EXPECT_TRUE(progressTexts.contains(QStringLiteral("Urls 0/51")));
     EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(), QStringLiteral("Urls 51/51"));
 
@@ -122,6 +125,74 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     // The completion message comes once only.
     waitUntil([] { return false; }, std::chrono::milliseconds(60));
     EXPECT_EQ(desktop.messages.size(), 1);
+}
+
+// Many workers, few sites: each site gets at most its limit at once, reads its robots.txt once,
+// and a bot check's page or a disallowed page is told apart from the page itself.
+TEST_F(RunWindow, EachSiteGetsAtMostItsLimitAndIsReadAsItAsks)
+{
+    std::array<SlowSite, 3> sites;
+    child<QAction>("N500Threads3")->trigger();
+    child<QAction>("N4perSite1")->trigger();
+    QStringList lines;
+    for (int i = 0; i < 90; ++i) {
+        lines << sites[i % 3].page("/p" + QByteArray::number(i), kLinking, 300);
+    }
+    sites[0].page("/robots.txt", "User-agent: *\nDisallow: /private\n", 0, 200, {});
+    lines << sites[0].page("/private", kLinking, 0)
+          << sites[1].page("/wall",
+                           "<title>Just a moment...</title><meta name=robots "
+                           "content=noindex>" +
+                               kLinking,
+                           0, 403, {"cf-mitigated: challenge"});
+    setPages(lines);
+    websiteEdit()->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+
+    for (const SlowSite &site : sites) {
+        EXPECT_EQ(site.peak(), 4);
+        EXPECT_EQ(site.requestsFor("/robots.txt"), 1);
+    }
+    ASSERT_EQ(form.results()->rowCount(), 92);
+    for (int i = 0; i < 90; ++i) {
+        EXPECT_EQ(cell(i, UrlColumn), sites[i % 3].server.url("/p" + QByteArray::number(i)));
+        EXPECT_EQ(cell(i, StatusColumn), QStringLiteral("OK"));
+        EXPECT_EQ(cell(i, RobotsColumn), QString());
+    }
+    EXPECT_EQ(testing::rowTexts(*form.results(), 90).mid(FoundColumn),
+              (QStringList{"Found", "Our site", "https://www.site.example/", "OK",
+                           QString::number(kLinking.size()), cell(90, DateCheckedColumn),
+                           "dofollow", "disallowed"}));
+    EXPECT_EQ(testing::rowTexts(*form.results(), 91).mid(FoundColumn),
+              (QStringList{"Not Found", "", "", "Blocked (bot check)", "0",
+                           cell(91, DateCheckedColumn), "", ""}));
+}
+
+// A site that asks for a pause gets no request from any row until the pause is over.
+TEST_F(RunWindow, ASiteThatAsksForAPauseGetsNoRequestMeanwhile)
+{
+    SlowSite site;
+    child<QAction>("N1perSite1")->trigger();
+    auto asked = std::make_shared<std::atomic<bool>>(false);
+    site.server.handle("/busy", [asked](test::HttpConnection &c) {
+        if (asked->exchange(true)) {
+            c.respond(200, {}, kLinking);
+        } else {
+            c.respond(429, {"Retry-After: 1"}, "slow down");
+        }
+    });
+    setPages({site.server.url("/busy"), site.page("/next", kLinking, 0)});
+    websiteEdit()->setText(QStringLiteral("site.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+
+    EXPECT_EQ(cell(0, StatusColumn), QStringLiteral("OK"));
+    EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("OK"));
+    const auto arrivals = site.server.arrivals();
+    ASSERT_EQ(arrivals.size(), 4); // robots.txt, the 429, then both pages
+    EXPECT_EQ(arrivals[1].target, "/busy");
+    EXPECT_GE(arrivals[2].at - arrivals[1].at, std::chrono::seconds(1));
 }
 
 TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)

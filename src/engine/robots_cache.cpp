@@ -4,8 +4,6 @@
 #include "engine/robots_txt.h"
 #include "engine/web_address.h"
 
-#include <QScopeGuard>
-
 namespace orvane {
 
 namespace {
@@ -52,16 +50,21 @@ std::shared_ptr<const RobotsTxt> RobotsCache::rulesFor(const QByteArray &site,
         return entry->second.rules;
     }
     lock.unlock();
-    std::shared_ptr<const RobotsTxt> rules;
-    // Whatever happens, the waiting workers go on (with everything allowed if it failed).
-    const auto published = qScopeGuard([&] {
+    const auto publish = [this, &entry](std::shared_ptr<const RobotsTxt> rules) {
         const std::lock_guard relock(m_mutex);
-        entry->second.rules = rules ? rules : std::make_shared<const RobotsTxt>();
+        entry->second.rules = std::move(rules);
         entry->second.ready = true;
         m_read.notify_all();
-    });
-    rules = fetchRules(site, source, timeOutMs);
-    return rules;
+    };
+    try {
+        std::shared_ptr<const RobotsTxt> rules = fetchRules(site, source, timeOutMs);
+        publish(rules);
+        return rules;
+    } catch (...) {
+        // The workers waiting for this one go on, with everything allowed.
+        publish(std::make_shared<const RobotsTxt>());
+        throw;
+    }
 }
 
 } // namespace orvane

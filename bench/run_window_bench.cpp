@@ -2,7 +2,10 @@
 // 50 ms, at 10, 100 and 500 workers. Prints pages per second against the dispatch limit, peak and
 // final memory, the longest stalls of the GUI thread seen by a 1 ms timer and by the dispatch
 // timer itself, and what the GUI thread spent its time on.
-//   run_window_bench [10|100|500]    (no argument: all three)
+// "sites" instead runs 2,000 pages answered after 200 ms at 500 workers with at most 6 transfers
+// per site, once spread over 20 local servers and once on one, and also prints the most requests
+// each server held at once.
+//   run_window_bench [10|100|500|sites]    (no argument: 10, 100 and 500)
 #include "engine/page_fetcher.h"
 #include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
@@ -30,8 +33,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,6 +51,8 @@ using orvane::test::statusKb;
 
 constexpr int kPages = 2000;
 constexpr int kAnswerMs = 50;
+// The per-site runs: slow enough that the per-site limit, not dispatch, would bound one site.
+constexpr int kSlowAnswerMs = 200;
 constexpr int kRunLimitMs = 600000;
 
 // The message box, without the box: records the texts and says when the run ended.
@@ -256,26 +263,52 @@ QByteArray pageBody(int index)
     return body;
 }
 
-bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, int workers,
-             const char *menuItem)
+// One run: the worker setting, and where and how slowly the pages are served. Page i lives on site
+// i % sites, each site being its own server (port).
+struct RunCase
 {
-    test::TestHttpServer server;
+    int workers;
+    const char *menuItem;
+    int sites = 1;
+    int answerMs = kAnswerMs;
+    // The per-site limit and the menu item choosing it; none for the plain runs.
+    int perSite = 0;
+    const char *perSiteItem = nullptr;
+};
+
+bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, const RunCase &run)
+{
+    const int workers = run.workers;
+    const int answerMs = run.answerMs;
+    // Not movable, hence the pointers.
+    std::vector<std::unique_ptr<test::TestHttpServer>> servers;
+    for (int site = 0; site < run.sites; ++site) {
+        servers.push_back(std::make_unique<test::TestHttpServer>());
+    }
     QStringList lines;
     lines.reserve(kPages);
     int expectedFound = 0;
     for (int i = 0; i < kPages; ++i) {
+        test::TestHttpServer &server = *servers[static_cast<std::size_t>(i % run.sites)];
         const QByteArray target = "/p" + QByteArray::number(i);
         const QByteArray body = pageBody(i);
         expectedFound += i % 3 == 0 ? 1 : 0;
-        server.handle(target, [body](test::HttpConnection &connection) {
-            if (connection.pause(std::chrono::milliseconds(kAnswerMs))) {
+        server.handle(target, [body, answerMs](test::HttpConnection &connection) {
+            if (connection.pause(std::chrono::milliseconds(answerMs))) {
                 connection.respond(200, {"Content-Type: text/html"}, body);
             }
         });
         lines << server.url(target);
     }
 
-    namedChild<QAction>(form, menuItem)->trigger();
+    namedChild<QAction>(form, run.menuItem)->trigger();
+    // Looked up leniently: builds without the per-site limit are measured too.
+    QAction *perSiteAction = run.perSiteItem != nullptr
+                                 ? form.findChild<QAction *>(QLatin1String(run.perSiteItem))
+                                 : nullptr;
+    if (perSiteAction != nullptr) {
+        perSiteAction->trigger();
+    }
     namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo")
         ->setPlainText(lines.join(QLatin1Char('\n')));
     namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
@@ -352,11 +385,29 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, in
     }
     const double seconds = static_cast<double>(elapsedNs) / 1e9;
     const double pagesPerSecond = kPages / seconds;
-    const double limitPerSecond = std::min(100.0, workers / (kAnswerMs / 1000.0));
+    const double answerSeconds = answerMs / 1000.0;
+    double limitPerSecond = std::min(100.0, workers / answerSeconds);
+    if (run.perSite > 0) {
+        limitPerSecond = std::min(limitPerSecond, run.sites * run.perSite / answerSeconds);
+    }
     const double expectedTicks = seconds * 1000.0 / RunScheduler::kTickMs;
 
-    std::printf("workers=%d%s  (load average %s before, %s after)\n", workers,
+    std::string label = "workers=" + std::to_string(workers);
+    if (run.perSiteItem != nullptr) {
+        label += ", " + std::to_string(run.sites) + (run.sites == 1 ? " site" : " sites") +
+                 ", pages answered after " + std::to_string(answerMs) + " ms, per-site limit " +
+                 std::to_string(run.perSite);
+    }
+    std::printf("%s%s  (load average %s before, %s after)\n", label.c_str(),
                 timedOut ? "  (TIMED OUT)" : "", loadBefore.c_str(), loadAverage().c_str());
+    if (run.perSiteItem != nullptr) {
+        if (perSiteAction == nullptr) {
+            std::printf("  no per-site limit in this build\n");
+        } else {
+            std::printf("  per-site limit chosen through %s (%s)\n", run.perSiteItem,
+                        perSiteAction->isChecked() ? "checked" : "NOT checked");
+        }
+    }
     std::printf("  time %.3f s, %.2f pages/s, limit %.2f pages/s, ratio %.3f\n", seconds,
                 pagesPerSecond, limitPerSecond, pagesPerSecond / limitPerSecond);
     std::printf("  memory: VmHWM %ld kB (%s), VmRSS after %ld kB\n", peakKb,
@@ -374,6 +425,22 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, in
     std::printf("  rows %d, found %d (expected %d), not found %d, sum %d, status OK %d\n",
                 results.rowCount(), found_count, expectedFound, not_found_count,
                 found_count + not_found_count, okRows);
+    if (run.perSiteItem != nullptr) {
+        // Each server counts a request from its arrival until it begins to answer.
+        std::vector<int> peaks;
+        for (const auto &server : servers) {
+            peaks.push_back(server->peakRequestsInHand());
+        }
+        const auto [smallest, largest] = std::minmax_element(peaks.begin(), peaks.end());
+        if (run.sites == 1) {
+            std::printf("  requests the server held at once: at most %d (per-site limit %d)\n",
+                        *largest, run.perSite);
+        } else {
+            std::printf("  requests a server held at once: largest peak %d, smallest peak %d over "
+                        "%d sites (per-site limit %d)\n",
+                        *largest, *smallest, run.sites, run.perSite);
+        }
+    }
     const QString button = namedChild<QPushButton>(form, "spSkinSpeedButton1")->text();
     std::printf("  button \"%s\", messages %lld\n", button.toLocal8Bit().constData(),
                 static_cast<long long>(sink.texts.size()));
@@ -399,20 +466,40 @@ int main(int argc, char **argv)
     form.show();
     QCoreApplication::processEvents();
 
-    std::printf("%d pages, each answered after %d ms; dispatch tick %d ms; platform %s\n", kPages,
-                kAnswerMs, RunScheduler::kTickMs,
+    const bool sitesMode = argc > 1 && std::strcmp(argv[1], "sites") == 0;
+    std::printf("%d pages, each answered after %d ms%s; dispatch tick %d ms; platform %s\n", kPages,
+                sitesMode ? kSlowAnswerMs : kAnswerMs,
+                sitesMode ? ", on 20 sites, then on one" : "", RunScheduler::kTickMs,
                 QGuiApplication::platformName().toLocal8Bit().constData());
     printIdleBaseline();
     std::fflush(stdout);
 
-    // An argument (10, 100 or 500) runs that setting alone, e.g. under a profiler.
-    const int only = argc > 1 ? std::atoi(argv[1]) : 0;
     bool ok = true;
-    const std::pair<int, const char *> settings[] = {
-        {10, "N10Threads2"}, {100, "N100Threads2"}, {500, "N500Threads3"}};
-    for (const auto &[workers, menuItem] : settings) {
-        if (only == 0 || only == workers) {
-            ok = runOnce(app, form, sink, workers, menuItem) && ok;
+    if (sitesMode) {
+        const RunCase cases[] = {{.workers = 500,
+                                  .menuItem = "N500Threads3",
+                                  .sites = 20,
+                                  .answerMs = kSlowAnswerMs,
+                                  .perSite = 6,
+                                  .perSiteItem = "N6perSite1"},
+                                 {.workers = 500,
+                                  .menuItem = "N500Threads3",
+                                  .sites = 1,
+                                  .answerMs = kSlowAnswerMs,
+                                  .perSite = 6,
+                                  .perSiteItem = "N6perSite1"}};
+        for (const RunCase &run : cases) {
+            ok = runOnce(app, form, sink, run) && ok;
+        }
+    } else {
+        // An argument (10, 100 or 500) runs that setting alone, e.g. under a profiler.
+        const int only = argc > 1 ? std::atoi(argv[1]) : 0;
+        const std::pair<int, const char *> settings[] = {
+            {10, "N10Threads2"}, {100, "N100Threads2"}, {500, "N500Threads3"}};
+        for (const auto &[workers, menuItem] : settings) {
+            if (only == 0 || only == workers) {
+                ok = runOnce(app, form, sink, {.workers = workers, .menuItem = menuItem}) && ok;
+            }
         }
     }
     std::printf("%s\n", ok ? "all runs complete" : "SOME RUN FAILED");

@@ -282,6 +282,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     const int answerMs = run.answerMs;
     // Not movable, hence the pointers.
     std::vector<std::unique_ptr<test::TestHttpServer>> servers;
+    servers.reserve(static_cast<std::size_t>(run.sites));
     for (int site = 0; site < run.sites; ++site) {
         servers.push_back(std::make_unique<test::TestHttpServer>());
     }
@@ -306,7 +307,8 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     QAction *perSiteAction = run.perSiteItem != nullptr
                                  ? form.findChild<QAction *>(QLatin1String(run.perSiteItem))
                                  : nullptr;
-    if (perSiteAction != nullptr) {
+    // Choosing the marked item again would take its mark away (the value would stay).
+    if (perSiteAction != nullptr && !perSiteAction->isChecked()) {
         perSiteAction->trigger();
     }
     namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo")
@@ -428,6 +430,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     if (run.perSiteItem != nullptr) {
         // Each server counts a request from its arrival until it begins to answer.
         std::vector<int> peaks;
+        peaks.reserve(servers.size());
         for (const auto &server : servers) {
             peaks.push_back(server->peakRequestsInHand());
         }

@@ -16,4 +16,4 @@ cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANE_TSAN=ON -DOR
 cmake --build build-tsan -j"$jobs"
 TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$PWD/tests/tsan.supp" \
   ctest --test-dir build-tsan --output-on-failure -j"$jobs" --timeout 300 \
-  -R 'CheckWorker|GuiBridge|PageFetcher|TestHttpServer|RunWindow|ResultsList|ProgramShutdown|Hostile|LinkFinderConcurrency'
+  -R 'CheckWorker|GuiBridge|PageFetcher|PoliteFetch|TestHttpServer|RunWindow|ResultsList|ProgramShutdown|Hostile|LinkFinderConcurrency'

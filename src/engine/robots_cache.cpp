@@ -43,8 +43,9 @@ std::shared_ptr<const RobotsTxt> RobotsCache::rulesFor(const QByteArray &site,
                                                        const PageSource &source, int timeOutMs)
 {
     std::unique_lock lock(m_mutex);
-    const auto [entry, first] = m_sites.try_emplace(site);
-    if (!first) {
+    const auto emplaced = m_sites.try_emplace(site);
+    const auto entry = emplaced.first;
+    if (!emplaced.second) {
         // The fetching worker always finishes: its fetch is bounded and ends on an abort.
         m_read.wait(lock, [&entry] { return entry->second.ready; });
         return entry->second.rules;

@@ -37,6 +37,7 @@
 #include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace orvane {
 
@@ -294,11 +295,13 @@ int TOrvaneTForm::columnWidthFor(int column) const
     // The item's text has the style's focus frame margin and one more pixel on either side.
     const int textMargin =
         2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1);
-    const QFontMetrics metrics(list->font());
+    // Fractional advances: the delegate lays text out unrounded and elides what is a fraction
+    // of a pixel too wide.
+    const QFontMetricsF metrics(list->font());
     int wanted = std::max(kDesignedColumnWidths[static_cast<std::size_t>(column)],
                           list->header()->sectionSizeHint(column));
     for (const QString &text : closedColumnTexts(column, m_scheduler->services().locale)) {
-        wanted = std::max(wanted, metrics.horizontalAdvance(text) + textMargin);
+        wanted = std::max(wanted, qCeil(metrics.horizontalAdvance(text)) + textMargin);
     }
     return wanted;
 }

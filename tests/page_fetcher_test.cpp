@@ -695,7 +695,6 @@ struct PoliteCase
     const char *name;
     std::vector<Answer> answers; // the n-th request gets the n-th answer
     const char *outcome;         // the note, or the error when no page arrived ("" for a page)
-    bool wall;
     int requests;
     std::chrono::milliseconds gap{0}; // at least this between the first two requests
 };
@@ -748,8 +747,9 @@ TEST_P(PoliteFetch, TriesAgainOnlyWhatMayPassAndKnowsABotWall)
         error = QString::fromUtf8(failure.what());
     }
     EXPECT_EQ(error.isEmpty() ? page.note : error, QLatin1String(row.outcome));
-    EXPECT_EQ(page.botWall, row.wall);
-    if (row.wall) {
+    const bool wall = row.outcome == QLatin1String(kBlockedByBotCheck);
+    EXPECT_EQ(page.botWall, wall);
+    if (wall) {
         EXPECT_EQ(page.body, QByteArray()); // the wall's page is not the page
     } else if (*row.outcome == '\0') {
         EXPECT_EQ(page.body, QByteArray(row.answers.back().body));
@@ -761,69 +761,39 @@ TEST_P(PoliteFetch, TriesAgainOnlyWhatMayPassAndKnowsABotWall)
     }
 }
 
+const char *const kWall = kBlockedByBotCheck;
+Answer blocked(const char *body, int code = 403)
+{
+    return {code, nullptr, body};
+}
+
 const PoliteCase kPoliteCases[] = {
-    {"RetryAfterSeconds", {status(429, "Retry-After: 1"), kPage}, "", false, 2, 1s},
-    {"RetryAfterDate", {status(503, "Retry-After: <date>"), kPage}, "", false, 2, 1s},
-    {"RetryAfterTwiceAtMost", {status(429, "Retry-After: 0")}, "HTTP 429", false, 3},
-    {"RetryAfterTooLong", {status(429, "Retry-After: 61"), kPage}, "HTTP 429", false, 1},
-    {"ThrottledWithoutRetryAfter", {status(429), kPage}, "", false, 2, 2s},
-    {"ThrottledTwice", {status(503), status(503), kPage}, "HTTP 503", false, 2, 2s},
-    {"BadGatewayPasses", {status(502), kPage}, "", false, 2, 1s},
-    {"GatewayTimeoutTwice", {status(504)}, "HTTP 504", false, 2, 1s},
-    {"CutOffPasses", {kCutOff, kPage}, "", false, 2, 1s},
-    {"CutOffTwice", {kCutOff}, "Download incomplete", false, 2, 1s},
-    {"ResetTwice", {kReset}, "Cannot open URL", false, 2, 1s},
-    {"TimedOutIsFinal", {{200, nullptr, "", Answer::Stall}, kPage}, "Timed out", false, 1},
-    {"ServerErrorIsFinal", {status(500), kPage}, "HTTP 500", false, 1},
-    {"PlainForbidden", {status(403, nullptr, "<h1>Forbidden</h1>")}, "HTTP 403", false, 1},
-    {"ChallengeHeader", {status(403, "cf-mitigated: challenge")}, kBlockedByBotCheck, true, 1},
-    {"ChallengeIsNotRetried",
-     {status(503, "Retry-After: 0", "<title>Just a moment...</title>")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"CloudflarePlatform",
-     {status(403, nullptr, "<script src='/cdn-cgi/challenge-platform/h/b/orchestrate'>")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"CloudflareBlock",
-     {status(403, nullptr, "<title>Attention Required! | Cloudflare</title>")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"AccessDeniedAlone",
-     {status(403, nullptr, "<H1>Access Denied</H1> Reference&#32;#18.5f3e.1700")},
-     "HTTP 403",
-     false,
-     1},
-    {"AkamaiReference",
-     {status(403, nullptr, "<H1>Access Denied</H1>Reference #18.5f3e.1700")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"Imperva",
-     {status(403, nullptr, "/_Incapsula_Resource?SWJIYLWA")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"DataDome",
-     {status(403, nullptr, "//geo.captcha-delivery.com/c")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"Sucuri",
-     {status(403, nullptr, "Sucuri WebSite Firewall - Access Denied")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"AwsWaf",
-     {status(429, nullptr, "window.awsWafCookieDomainList; aws-waf-token")},
-     kBlockedByBotCheck,
-     true,
-     1},
-    {"PerimeterX", {status(403, nullptr, "<div id=\"px-captcha\">")}, kBlockedByBotCheck, true, 1},
-    {"CaptchaTalkOnAPage", {status(200, nullptr, "px-captcha: Just a moment...")}, "", false, 1},
+    {"RetryAfterSeconds", {status(429, "Retry-After: 1"), kPage}, "", 2, 1s},
+    {"RetryAfterDate", {status(503, "Retry-After: <date>"), kPage}, "", 2, 1s},
+    {"RetryAfterTwiceAtMost", {status(429, "Retry-After: 0")}, "HTTP 429", 3},
+    {"RetryAfterTooLong", {status(429, "Retry-After: 61"), kPage}, "HTTP 429", 1},
+    {"ThrottledWithoutRetryAfter", {status(429), kPage}, "", 2, 2s},
+    {"ThrottledTwice", {status(503), status(503), kPage}, "HTTP 503", 2, 2s},
+    {"BadGatewayPasses", {status(502), kPage}, "", 2, 1s},
+    {"GatewayTimeoutTwice", {status(504)}, "HTTP 504", 2, 1s},
+    {"CutOffPasses", {kCutOff, kPage}, "", 2, 1s},
+    {"CutOffTwice", {kCutOff}, "Download incomplete", 2, 1s},
+    {"ResetTwice", {kReset}, "Cannot open URL", 2, 1s},
+    {"TimedOutIsFinal", {{200, nullptr, "", Answer::Stall}, kPage}, "Timed out", 1},
+    {"ServerErrorIsFinal", {status(500), kPage}, "HTTP 500", 1},
+    {"PlainForbidden", {blocked("<h1>Forbidden</h1>")}, "HTTP 403", 1},
+    {"ChallengeHeader", {status(403, "cf-mitigated: challenge")}, kWall, 1},
+    {"ChallengeIsNotRetried", {status(503, "Retry-After: 0", "Just a moment...")}, kWall, 1},
+    {"CloudflarePlatform", {blocked("/cdn-cgi/challenge-platform/h/b/orchestrate")}, kWall, 1},
+    {"CloudflareBlock", {blocked("<title>Attention Required! | Cloudflare")}, kWall, 1},
+    {"AccessDeniedAlone", {blocked("<H1>Access Denied</H1> Reference&#32;#18")}, "HTTP 403", 1},
+    {"AkamaiReference", {blocked("<H1>Access Denied</H1> Reference #18.5f3e")}, kWall, 1},
+    {"Imperva", {blocked("/_Incapsula_Resource?SWJIYLWA")}, kWall, 1},
+    {"DataDome", {blocked("//geo.captcha-delivery.com/c")}, kWall, 1},
+    {"Sucuri", {blocked("Sucuri WebSite Firewall - Access Denied")}, kWall, 1},
+    {"AwsWaf", {blocked("aws-waf-token", 429)}, kWall, 1},
+    {"PerimeterX", {blocked("<div id=\"px-captcha\">")}, kWall, 1},
+    {"CaptchaTalkOnAPage", {status(200, nullptr, "px-captcha: Just a moment...")}, "", 1},
 };
 INSTANTIATE_TEST_SUITE_P(Table, PoliteFetch, ::testing::ValuesIn(kPoliteCases), testing::caseName);
 

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <functional>
 #include <memory>
 
 namespace orvane {
@@ -416,9 +415,9 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
 // loses its mark but keeps its value.
 TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
 {
-    const auto choices = [this](const char *first) {
-        return child<QAction>(first)->actionGroup()->actions();
-    };
+    const QList<QAction *> threads = child<QAction>("N5Threads2")->actionGroup()->actions();
+    const QList<QAction *> perSite = child<QAction>("N1perSite1")->actionGroup()->actions();
+    const QList<QAction *> timeOuts = child<QMenu>("TimeOutTspSkinPopupMenu")->actions();
     const auto marked = [](const QList<QAction *> &items) {
         QStringList names;
         for (const QAction *item : items) {
@@ -428,40 +427,43 @@ TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
         }
         return names;
     };
-    // Each group of choices, where its value arrives, and the panel that shows it (if one does).
-    const struct
-    {
-        QList<QAction *> items;
-        std::function<int()> reached;
-        const char *panel;
-        std::function<QString(const QAction *)> panelText;
-    } groups[] = {
-        {choices("N5Threads2"), [this] { return form.scheduler().max_no_threads; },
-         "ThreadsTspSkinStatusPanel",
-         [](const QAction *item) {
-             return QStringLiteral("Threads 0/%1").arg(item->data().toInt());
-         }},
-        {choices("N1perSite1"), [] { return SiteGate::shared().limit(); }},
-        {choices("imeOut5s1"), [] { return time_out.load(); }, "TimeOutTspSkinStatusPanel",
-         [](const QAction *item) { return item->text(); }},
-    };
-    for (const auto &group : groups) {
-        for (QAction *item : group.items) {
-            SCOPED_TRACE(item->objectName().toStdString());
-            const int value = item->data().toInt();
-            item->trigger();
-            EXPECT_EQ(group.reached(), value);
-            if (group.panel != nullptr) {
-                EXPECT_EQ(child<StatusPanel>(group.panel)->text(), group.panelText(item));
-            }
-            EXPECT_EQ(marked(group.items), QStringList{item->objectName()});
-            item->trigger();
-            EXPECT_EQ(marked(group.items), QStringList());
-            EXPECT_EQ(group.reached(), value);
-        }
+    for (QAction *item : threads) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        const int limit = item->data().toInt();
+        ASSERT_GT(limit, 0);
+        item->trigger();
+        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+        EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
+                  QStringLiteral("Threads 0/%1").arg(limit));
+        EXPECT_EQ(marked(threads), QStringList{item->objectName()});
+        item->trigger();
+        EXPECT_EQ(marked(threads), QStringList());
+        EXPECT_EQ(form.scheduler().max_no_threads, limit);
     }
+    for (QAction *item : perSite) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        item->trigger();
+        EXPECT_EQ(SiteGate::shared().limit(), item->data().toInt());
+        EXPECT_EQ(marked(perSite), QStringList{item->objectName()});
+        item->trigger();
+        EXPECT_EQ(marked(perSite), QStringList());
+        EXPECT_EQ(SiteGate::shared().limit(), item->data().toInt());
+    }
+    // The site limit leaves the Threads panel as the worker limit left it.
     EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
-              QStringLiteral("Threads 0/500")); // the site limit leaves it alone
+              QStringLiteral("Threads 0/500"));
+    for (QAction *item : timeOuts) {
+        SCOPED_TRACE(item->objectName().toStdString());
+        const int milliseconds = item->data().toInt();
+        ASSERT_GT(milliseconds, 0);
+        item->trigger();
+        EXPECT_EQ(time_out.load(), milliseconds);
+        EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(), item->text());
+        EXPECT_EQ(marked(timeOuts), QStringList{item->objectName()});
+        item->trigger();
+        EXPECT_EQ(marked(timeOuts), QStringList());
+        EXPECT_EQ(time_out.load(), milliseconds);
+    }
 }
 
 } // namespace

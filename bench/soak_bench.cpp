@@ -271,6 +271,8 @@ int main(int argc, char **argv)
     form.setMessageSink(&sink);
     form.show();
     namedChild<QAction>(form, "N500Threads3")->trigger();
+    // The one local server stands for the many sites of a real list: 500 workers at it at once.
+    namedChild<QAction>(form, "NoSiteLimit1")->trigger();
     namedChild<QAction>(form, "imeOut5s1")->trigger();
     namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
     auto *memo = namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo");

@@ -1,5 +1,6 @@
 #include "engine/check_worker.h"
 
+#include "engine/html_text.h"
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
 #include "engine/page_fetcher.h"
@@ -87,6 +88,9 @@ void TMyThread::Execute()
         ShownLink shown;
         fGasit = examined && Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora,
                                        fCauta_dupa_html, shown);
+        // Matched raw, shown (and copied) as a browser shows them.
+        fReturnare_URL = browserText(fReturnare_URL);
+        fReturnare_Ancora = browserText(fReturnare_Ancora);
         if (fGasit && !fCauta_dupa_html) {
             fLinkType = linkTypeText(pageText, shown);
         }

@@ -141,12 +141,12 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 
     EXPECT_EQ(rowTexts(0), (QStringList{"https://a.example/", "Found", "Example site",
                                         "https://blog.site.example/page", "OK",
-                                        QString::number(page.size()), kDate, "dofollow", ""}));
+                                        QString::number(page.size()), kDate, "dofollow", "", ""}));
     EXPECT_EQ(
         rowTexts(1),
         (QStringList{"https://b.example/", "Found", QString::fromUtf16(u"Tom & Jerry \u2014 \"q\""),
                      "https://site.example/?a=1&b=2", "OK", QString::number(referencing.size()),
-                     kDate, "dofollow", ""}));
+                     kDate, "dofollow", "", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
     EXPECT_EQ(found_count, 2);
     EXPECT_EQ(not_found_count, 0);
@@ -164,10 +164,10 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
     ASSERT_TRUE(waitForAllWorkers());
 
     EXPECT_EQ(rowTexts(0), (QStringList{"https://plain.example/", "Not Found", "", "", "OK",
-                                        QString::number(plain.size()), kDate, "", ""}));
+                                        QString::number(plain.size()), kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "", "",
-                                        "Cannot open URL", "0", kDate, "", ""}));
+                                        "Cannot open URL", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 2);
@@ -190,12 +190,12 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
 
     const QStringList expected[] = {
         {"https://slow.example/", "Found", "Home", "https://site.example/", "Timed out",
-         QString::number(linked.size()), kDate, "dofollow", ""},
+         QString::number(linked.size()), kDate, "dofollow", "", ""},
         {"https://cut.example/", "Found", "Home", "https://site.example/", "Download incomplete",
-         QString::number(linked.size()), kDate, "dofollow", ""},
-        {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate, "", ""},
+         QString::number(linked.size()), kDate, "dofollow", "", ""},
+        {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate, "", "", ""},
         {"https://huge.example/", "Found", "Home", "https://site.example/", "Page too large",
-         QString::number(linked.size()), kDate, "dofollow", ""},
+         QString::number(linked.size()), kDate, "dofollow", "", ""},
     };
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(rowTexts(row), expected[row]);
@@ -224,9 +224,9 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     dispatch("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "", "",
-                                        "Out of memory", "0", kDate, "", ""}));
+                                        "Out of memory", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "", "", "Check failed",
-                                        "0", kDate, "", ""}));
+                                        "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(not_found_count, 2);
 }
@@ -428,7 +428,7 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(fresh.row(), 0);
     EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
-                                        "", "", "", kDate, "", ""}));
+                                        "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);
@@ -508,14 +508,16 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
 {
     test::TestHttpServer server;
     const QByteArray linking =
-        "<html><body><p>Partners: <a class='x' href=\"https://www.site.example/"
-        "?ref=1\">\n  Our <i>partner</i>\n</a></p></body></html>";
+        "<html><head><link rel=canonical href=/home></head><body><p>Partners: <a class='x' "
+        "href=\"https://www.site.example/?ref=1\">\n  Our <i>partner</i>\n</a></p></body></html>";
     server.handle("/links", [linking](test::HttpConnection &c) {
         c.respond(200, {"Content-Type: text/html"}, linking);
     });
     server.handle("/gone", [](test::HttpConnection &c) {
         c.respond(404, {}, "<a href='https://www.site.example/'>old</a>");
     });
+    server.handle("/moved",
+                  [](test::HttpConnection &c) { c.respond(301, {"Location: /links"}, ""); });
     constexpr int kPlainPages = 60;
     for (int i = 0; i < kPlainPages; ++i) {
         server.handle("/plain" + QByteArray::number(i), [i](test::HttpConnection &c) {
@@ -531,7 +533,8 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
     for (int i = 0; i < kPlainPages; ++i) {
         dispatch(server.url("/plain" + QByteArray::number(i)), "site.example");
     }
-    EXPECT_EQ(no_threads.load(), kPlainPages + 3); // none has reported yet (see above)
+    dispatch(server.url("/moved"), "site.example");
+    EXPECT_EQ(no_threads.load(), kPlainPages + 4); // none has reported yet (see above)
     ASSERT_TRUE(waitForAllWorkers());
 
     EXPECT_EQ(rowTexts(0).mid(1, 5),
@@ -544,7 +547,14 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
         EXPECT_EQ(rowTexts(3 + i)[StatusColumn], QStringLiteral("OK"));
         EXPECT_EQ(rowImage(3 + i), ImageNotFound);
     }
-    EXPECT_EQ(found_count, 2);
+    // The page names another as canonical; a redirect to it is seen.
+    EXPECT_EQ(rowTexts(0).mid(RobotsColumn), (QStringList{"canonicalised", ""}));
+    EXPECT_EQ(rowTexts(3 + kPlainPages).mid(RobotsColumn),
+              (QStringList{"canonicalised", server.url("/links")}));
+    EXPECT_EQ(model.index(0, RobotsColumn).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("canonicalised\ncanonical: ") + server.url("/home"));
+    EXPECT_EQ(rowTexts(3)[RedirectedToColumn], QString());
+    EXPECT_EQ(found_count, 3);
     EXPECT_EQ(not_found_count, kPlainPages + 1);
     EXPECT_EQ(no_threads.load(), 0);
 }

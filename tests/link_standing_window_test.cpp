@@ -98,8 +98,9 @@ TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
         EXPECT_TRUE(resultsList()->selectionModel()->isRowSelected(row, {})) << row;
     }
 
-    const QString captions = QStringLiteral("URL\tFound\tAnchor Text\tUrl Found\tStatus\tFile "
-                                            "Size\tDate Checked\tLink Type\tRobots\r\n");
+    const QString captions =
+        QStringLiteral("URL\tFound\tAnchor Text\tUrl Found\tStatus\tFile "
+                       "Size\tDate Checked\tLink Type\tRobots\tRedirected To\r\n");
     // One row selected also ends its line: the header makes it a table of any size.
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -110,14 +111,15 @@ TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
     ASSERT_EQ(desktop.clipboard.size(), 1);
     EXPECT_EQ(desktop.clipboard.last(),
               captions + QStringLiteral("https://a.example/\tFound\tTab here\thttps://s.example/"
-                                        "\tOK\t10\t9 Dec 2026 10:00:00\tdofollow\t\r\n"));
+                                        "\tOK\t10\t9 Dec 2026 10:00:00\tdofollow\t\t\r\n"));
 
     form.SelectFailedRows1Click();
     form.CopySelectedURLstoClipboardAllColumns1Click();
     const QStringList lines = desktop.clipboard.last().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 5); // captions, three rows, and the empty rest after the last CR LF
-    EXPECT_EQ(lines[3], QStringLiteral("https://e.example/\tFound\tTwo  lines\thttps://s.example/"
-                                       "\tTimed out\t10\t9 Dec 2026 10:00:00\tnofollow\tnofollow"));
+    EXPECT_EQ(lines[3],
+              QStringLiteral("https://e.example/\tFound\tTwo  lines\thttps://s.example/"
+                             "\tTimed out\t10\t9 Dec 2026 10:00:00\tnofollow\tnofollow\t"));
     EXPECT_EQ(lines[4], QString());
 
     // Nothing selected: the captions alone. The older copies are as they were.

@@ -20,10 +20,11 @@ TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
     model.appendRow(QStringLiteral("https://a.example/"), pending(), ImagePending);
 
     ASSERT_EQ(model.rowCount(), 1);
-    ASSERT_EQ(model.columnCount(), 9);
-    const QStringList headers = {"URL",       "Found",        "Anchor Text", "Url Found", "Status",
-                                 "File Size", "Date Checked", "Link Type",   "Robots"};
-    for (int column = 0; column < 9; ++column) {
+    ASSERT_EQ(model.columnCount(), 10);
+    const QStringList headers = {"URL",    "Found",        "Anchor Text",  "Url Found",
+                                 "Status", "File Size",    "Date Checked", "Link Type",
+                                 "Robots", "Redirected To"};
+    for (int column = 0; column < 10; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), headers[column]);
     }
     EXPECT_EQ(model.index(0, UrlColumn).data().toString(), QStringLiteral("https://a.example/"));

@@ -46,7 +46,7 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
                              QStringLiteral("nofollow ugc"), QStringLiteral("noindex")});
     EXPECT_EQ(rowTexts(0),
               (QStringList{"https://a.example/", "Found", "Our site", "https://site.example/x",
-                           "OK", "1234", kDate, "nofollow ugc", "noindex"}));
+                           "OK", "1234", kDate, "nofollow ugc", "noindex", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 0);
@@ -55,7 +55,7 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
     RowReport(second).report(
         {false, {}, {}, QStringLiteral("Error (12029): can't connect.\r\n"), 0, {}, {}});
     EXPECT_EQ(rowTexts(1), (QStringList{"https://b.example/", "Not Found", "", "",
-                                        "Error 12029 cant connect", "0", kDate, "", ""}));
+                                        "Error 12029 cant connect", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 1);
@@ -113,7 +113,7 @@ TEST_F(RowReportTest, LeavesARemovedRowAloneAndUncounted)
     old.report({false, {}, {}, QStringLiteral("Timed out"), 0, {}, {}});
     EXPECT_EQ(changed.count(), 0);
     EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
-                                        "", "", "", kDate, "", ""}));
+                                        "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);

@@ -162,10 +162,10 @@ TEST_F(RunWindow, EachSiteGetsAtMostItsLimitAndIsReadAsItAsks)
     EXPECT_EQ(testing::rowTexts(*form.results(), 90).mid(FoundColumn),
               (QStringList{"Found", "Our site", "https://www.site.example/", "OK",
                            QString::number(kLinking.size()), cell(90, DateCheckedColumn),
-                           "dofollow", "disallowed"}));
+                           "dofollow", "disallowed", ""}));
     EXPECT_EQ(testing::rowTexts(*form.results(), 91).mid(FoundColumn),
               (QStringList{"Not Found", "", "", "Blocked (bot check)", "0",
-                           cell(91, DateCheckedColumn), "", ""}));
+                           cell(91, DateCheckedColumn), "", "", ""}));
 }
 
 // A site that asks for a pause gets no request from any row until the pause is over.

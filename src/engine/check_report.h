@@ -18,6 +18,11 @@ struct CheckReport
     QString robots;
     // A bot check answered instead of the page; the status is shown as it stands.
     bool botWall = false;
+    // Where the page sent us: the address its redirects ended at, or "refresh: " and the address
+    // of its meta refresh. Empty when it stayed.
+    QString redirectedTo;
+    // The other page it names as canonical (robots then says "canonicalised"); empty otherwise.
+    QString canonical;
 };
 
 // Where a worker's report goes. Called once per worker, on the GUI thread, while the worker waits;

@@ -3,6 +3,7 @@
 #include "engine/html_text.h"
 #include "engine/legacy_codepage.h"
 #include "engine/link_finder.h"
+#include "engine/page_addresses.h"
 #include "engine/page_fetcher.h"
 #include "engine/robots_cache.h"
 #include "engine/robots_rules.h"
@@ -95,8 +96,23 @@ void TMyThread::Execute()
             fLinkType = linkTypeText(pageText, shown);
         }
         if (examined) {
+            const QString answered = fetched.finalUrl.isEmpty() ? fURL : fetched.finalUrl;
+            const PageAddresses addresses = pageAddresses(pageText, fetched.links, answered);
+            if (!isSamePage(answered, fURL)) {
+                fRedirectedTo = answered;
+            }
+            if (!addresses.refresh.isEmpty()) {
+                fRedirectedTo += (fRedirectedTo.isEmpty() ? QString() : QStringLiteral("; ")) +
+                                 QStringLiteral("refresh: ") + addresses.refresh;
+            }
+            const bool canonicalised =
+                !addresses.canonical.isEmpty() && !isSamePage(addresses.canonical, answered);
+            if (canonicalised) {
+                fCanonical = addresses.canonical;
+            }
             fRobots = robotsText(pageRobotsRules(pageText) | headerRobotsRules(fetched.robotsTags) |
-                                 (disallowed ? RobotsDisallowed : 0));
+                                 (disallowed ? RobotsDisallowed : 0) |
+                                 (canonicalised ? RobotsCanonicalised : 0));
         }
         if (!errorText.isEmpty()) {
             fRezultat = errorText;
@@ -113,6 +129,8 @@ void TMyThread::Execute()
         fReturnare_Ancora.clear();
         fLinkType.clear();
         fRobots.clear();
+        fRedirectedTo.clear();
+        fCanonical.clear();
         fSize = 0;
         try {
             throw;
@@ -127,7 +145,7 @@ void TMyThread::Execute()
 void TMyThread::Show_Result()
 {
     fReceiver->report(CheckReport{fGasit, fReturnare_URL, fReturnare_Ancora, fRezultat, fSize,
-                                  fLinkType, fRobots, fBotWall});
+                                  fLinkType, fRobots, fBotWall, fRedirectedTo, fCanonical});
 }
 
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait)

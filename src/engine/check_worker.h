@@ -63,6 +63,8 @@ private:
     QString fLinkType;
     QString fRobots;
     bool fBotWall = false;
+    QString fRedirectedTo;
+    QString fCanonical;
     std::unique_ptr<CheckReceiver> fReceiver;
     int fTimeOut = 0;
     WorkerEnvironment fEnvironment;

@@ -76,6 +76,7 @@ struct Progress
 {
     QByteArray *page = nullptr;
     QByteArrayList *robotsTags = nullptr;
+    QByteArrayList *links = nullptr;
     int status = 0;
     bool location = false;
     QByteArray retryAfter;
@@ -108,6 +109,9 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         if (progress.robotsTags != nullptr) {
             progress.robotsTags->clear();
         }
+        if (progress.links != nullptr) {
+            progress.links->clear();
+        }
         const char *space = static_cast<const char *>(memchr(data, ' ', length));
         if (space != nullptr) {
             const char *end = data + length;
@@ -128,6 +132,11 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         progress.challenge = QByteArray(data + name, qsizetype(length - name))
                                  .trimmed()
                                  .compare("challenge", Qt::CaseInsensitive) == 0;
+    } else if (startsWithNoCase(data, length, "Link:")) {
+        constexpr size_t name = sizeof("Link:") - 1;
+        if (progress.links != nullptr && progress.links->size() < kMaxRobotsTags) {
+            progress.links->append(QByteArray(data + name, qsizetype(length - name)).trimmed());
+        }
     } else if (startsWithNoCase(data, length, "X-Robots-Tag:")) {
         constexpr size_t name = sizeof("X-Robots-Tag:") - 1;
         if (progress.robotsTags != nullptr && progress.robotsTags->size() < kMaxRobotsTags) {
@@ -375,6 +384,7 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
     Progress progress;
     progress.page = &Page;
     progress.robotsTags = &outcome.robotsTags;
+    progress.links = &outcome.links;
     configure(transfer, progress);
 
     using Clock = std::chrono::steady_clock;
@@ -446,6 +456,7 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
         }
     }
     outcome.challenge = progress.challenge;
+    outcome.finalUrl = url;
     outcome.connectionBroke = isBrokenConnection(result);
     if (result == CURLE_OK) {
         if (outcome.status < 200 || outcome.status > 299) {

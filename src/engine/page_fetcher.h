@@ -60,6 +60,8 @@ struct FetchOutcome
     std::optional<std::chrono::milliseconds> retryAfter;
     bool challenge = false;    // it carried "cf-mitigated: challenge"
     QByteArrayList robotsTags; // its X-Robots-Tag values, at most kMaxRobotsTags of them
+    QByteArrayList links;      // its Link header values, as many at most
+    QByteArray finalUrl;       // the address it answered for, after the redirects followed
 };
 inline constexpr int kMaxRobotsTags = 32;
 inline constexpr int kMaxRedirects = 10;

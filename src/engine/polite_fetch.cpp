@@ -54,6 +54,8 @@ FetchedPage fetchPolitely(const QString &url, int timeOutMs)
             }
             page.note = std::move(outcome.note);
             page.robotsTags = std::move(outcome.robotsTags);
+            page.links = std::move(outcome.links);
+            page.finalUrl = QString::fromUtf8(outcome.finalUrl);
             return page;
         }
     }

@@ -13,6 +13,8 @@ struct FetchedPage
     // "" for a whole 2xx page, otherwise the note of the last try (as Download_Page words it).
     QString note;
     QByteArrayList robotsTags; // the final response's X-Robots-Tag values
+    QByteArrayList links;      // and its Link header values
+    QString finalUrl;          // the address that answered, after the redirects (empty: the page's)
     // A bot check answered instead of the page; the body is not the page (and is left empty).
     bool botWall = false;
 };

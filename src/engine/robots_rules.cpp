@@ -119,7 +119,8 @@ QString robotsText(int rules)
     QStringList words;
     for (const auto &[rule, word] :
          {std::pair{RobotsNoIndex, "noindex"}, std::pair{RobotsNoFollow, "nofollow"},
-          std::pair{RobotsDisallowed, "disallowed"}}) {
+          std::pair{RobotsDisallowed, "disallowed"},
+          std::pair{RobotsCanonicalised, "canonicalised"}}) {
         if ((rules & rule) != 0) {
             words << QLatin1String(word);
         }

@@ -39,6 +39,10 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
     }
     const ResultRow &row = rowAt(index.row());
     // A cell too narrow for its text still shows all of it as its tooltip.
+    if (role == Qt::ToolTipRole && index.column() == RobotsColumn && !row.canonical.isEmpty()) {
+        return QString(row.subItems[RobotsSubItem] + QStringLiteral("\ncanonical: ") +
+                       row.canonical);
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return index.column() == UrlColumn ? row.caption : row.subItems[index.column() - 1];
     }
@@ -72,6 +76,8 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("Link Type");
     case RobotsColumn:
         return QStringLiteral("Robots");
+    case RedirectedToColumn:
+        return QStringLiteral("Redirected To");
     default:
         return {};
     }
@@ -134,6 +140,14 @@ void ResultsModel::setSubItem(int row, int subItem, const QString &text)
 void ResultsModel::setImageIndex(int row, int imageIndex)
 {
     m_rows.at(static_cast<std::size_t>(row)).imageIndex = imageIndex;
+    if (m_updateDepth == 0) {
+        rowChanged(row);
+    }
+}
+
+void ResultsModel::setCanonical(int row, const QString &address)
+{
+    m_rows.at(static_cast<std::size_t>(row)).canonical = address;
     if (m_updateDepth == 0) {
         rowChanged(row);
     }

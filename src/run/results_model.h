@@ -19,6 +19,7 @@ enum ResultColumn {
     DateCheckedColumn,
     LinkTypeColumn,
     RobotsColumn,
+    RedirectedToColumn,
     ResultColumnCount
 };
 
@@ -32,6 +33,7 @@ enum SubItem {
     DateCheckedSubItem,
     LinkTypeSubItem,
     RobotsSubItem,
+    RedirectedToSubItem,
     SubItemCount
 };
 
@@ -44,6 +46,7 @@ struct ResultRow
     QString caption;
     std::array<QString, SubItemCount> subItems;
     int imageIndex = ImagePending;
+    QString canonical; // named in the Robots cell's tooltip
 };
 
 class ResultsModel;
@@ -106,6 +109,7 @@ public:
     void endRowUpdate(int row);
     void setSubItem(int row, int subItem, const QString &text);
     void setImageIndex(int row, int imageIndex);
+    void setCanonical(int row, const QString &address);
 
 private:
     void rowChanged(int row);

@@ -23,6 +23,8 @@ void RowReport::report(const CheckReport &result)
         model->setSubItem(row, FileSizeSubItem, QString::number(result.size));
         model->setSubItem(row, LinkTypeSubItem, result.linkType);
         model->setSubItem(row, RobotsSubItem, result.robots);
+        model->setSubItem(row, RedirectedToSubItem, result.redirectedTo);
+        model->setCanonical(row, result.canonical);
         if (result.found) {
             ++found_count;
         } else {

@@ -141,7 +141,9 @@ QStringList closedColumnTexts(int column, const QLocale &locale)
     }
     case RobotsColumn: {
         QStringList texts;
-        for (int rules = 1; rules <= (RobotsNoIndex | RobotsNoFollow | RobotsDisallowed); ++rules) {
+        for (int rules = 1;
+             rules <= (RobotsNoIndex | RobotsNoFollow | RobotsDisallowed | RobotsCanonicalised);
+             ++rules) {
             texts << robotsText(rules);
         }
         return texts;

@@ -44,7 +44,8 @@ void RowImageDelegate::initStyleOption(QStyleOptionViewItem *option, const QMode
 {
     QStyledItemDelegate::initStyleOption(option, index);
     // The distinguishing end of an address is its path: cut it in the middle.
-    const bool isAddress = index.column() == UrlColumn || index.column() == UrlFoundColumn;
+    const bool isAddress = index.column() == UrlColumn || index.column() == UrlFoundColumn ||
+                           index.column() == RedirectedToColumn;
     option->textElideMode = isAddress ? Qt::ElideMiddle : Qt::ElideRight;
     if (const auto *view = qobject_cast<const ResultsListView *>(option->widget)) {
         option->palette.setColor(QPalette::Highlight, view->selectionBackground());

@@ -88,7 +88,8 @@ void TMyThread::Execute()
         fGasit = examined && Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora,
                                        fCauta_dupa_html, shown);
         if (fGasit && !fCauta_dupa_html) {
-            fLinkType = linkTypeText(pageText, shown);
+            // A bare address in an unquoted href is that element's link, with its text.
+            fLinkType = linkTypeText(pageText, shown, &fReturnare_Ancora);
         }
         if (examined) {
             fRobots = robotsText(pageRobotsRules(pageText) | headerRobotsRules(fetched.robotsTags) |

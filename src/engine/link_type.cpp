@@ -24,12 +24,12 @@ QString composedWording(int rel, int standing)
         kTextLink};
     static constexpr std::array<const char *, kStandingCount> kStandingWords = {
         "", "commented", "noscript", "script", "hidden"};
-    const QString relWords = QLatin1String(kRelWords[rel]);
+    const QLatin1String relWords(kRelWords[rel]);
     if (standing == Visible) {
         return relWords;
     }
-    const QString word = QLatin1String(kStandingWords[standing]);
-    return rel == 0 ? word : relWords + u' ' + word;
+    const QLatin1String word(kStandingWords[standing]);
+    return rel == 0 ? QString(word) : relWords + u' ' + word;
 }
 
 // The same texts for every row, shared rather than one copy per row.

@@ -185,7 +185,7 @@ inline std::string checkUrlSplitter(const std::uint8_t *data, std::size_t size)
 // ---- Find_Link -----------------------------------------------------------------------------
 
 // The link type describes the link returned: an anchor's href value stands where the search says,
-// and every type is one of the words the column can show.
+// and every type is one of the texts the column can show.
 inline std::string checkLinkType(const QString &page, bool found, const QString &link,
                                  const ShownLink &shown)
 {
@@ -196,13 +196,9 @@ inline std::string checkLinkType(const QString &page, bool found, const QString 
         (shown.hrefStart < 0 || shown.hrefEnd > page.size() ||
          QStringView(page).sliced(shown.hrefStart, shown.hrefEnd - shown.hrefStart) != link))
         return "the shown href is not the link " + show(link);
-    static const QStringList words = {QString::fromUtf16(u"dofollow"), QString::fromUtf16(u"text"),
-                                      QString::fromUtf16(u"nofollow"),
-                                      QString::fromUtf16(u"sponsored"), QString::fromUtf16(u"ugc")};
-    for (const QString &word : type.split(u' ', Qt::SkipEmptyParts)) {
-        if (!words.contains(word))
-            return "link type " + show(type);
-    }
+    static const QStringList texts = linkTypeTexts();
+    if (!type.isEmpty() && !texts.contains(type))
+        return "link type " + show(type);
     if (found != !type.isEmpty())
         return "link type " + show(type) + " for found = " + std::to_string(found);
     return {};

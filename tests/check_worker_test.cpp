@@ -363,10 +363,13 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
     cannedSource->add("https://slow.example/", {page, QString::fromLatin1(kTimedOut)});
     const QByteArray fragmentPage = "<div><b>Hi</b></div>";
     cannedSource->add("https://content.example/", {fragmentPage});
+    const QByteArray unquoted = "<a href=https://site.example/b rel=ugc> Our <i>site</i></a>";
+    cannedSource->add("https://unquoted.example/", {unquoted});
     const auto found = dispatchRecorded("https://found.example/", "site.example");
     const auto plainLog = dispatchRecorded("https://plain.example/", "site.example");
     const auto slow = dispatchRecorded("https://slow.example/", "site.example");
     const auto content = dispatchRecorded("https://content.example/", "<b>Hi</b>", true);
+    const auto unquotedLog = dispatchRecorded("https://unquoted.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
 
     const QString size = QString::number(page.size());
@@ -379,6 +382,10 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
     // A fragment found in Content mode has neither a link nor a link type.
     EXPECT_EQ(onlyReport(*content),
               (QStringList{"found", "", "", "OK", QString::number(fragmentPage.size()), "", ""}));
+    // An address in an unquoted href is that element's link, with its text.
+    EXPECT_EQ(onlyReport(*unquotedLog),
+              (QStringList{"found", "https://site.example/b", "Our site", "OK",
+                           QString::number(unquoted.size()), "ugc", ""}));
     // The worker reports; counting is the receiver's business.
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);

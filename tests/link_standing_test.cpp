@@ -16,7 +16,11 @@ struct LinkTypeCase
 {
     const char *name;
     const char *page;
-    const char *linkType; // nullptr: not found
+    const char *linkType;         // nullptr: not found
+    const char *anchor = nullptr; // nullptr: as Find_Link leaves it, not looked at
+    // When set, the page's "%1" stands for this, repeated this many times.
+    const char *repeated = nullptr;
+    int times = 0;
 };
 
 class LinkTypes : public ::testing::TestWithParam<LinkTypeCase>
@@ -25,14 +29,22 @@ class LinkTypes : public ::testing::TestWithParam<LinkTypeCase>
 TEST_P(LinkTypes, DescribeTheLinkShownInUrlFound)
 {
     const LinkTypeCase &c = GetParam();
-    const QString page = QString::fromUtf8(c.page);
+    QString page = QString::fromUtf8(c.page);
+    if (c.repeated != nullptr) {
+        page = page.arg(QString::fromUtf8(c.repeated).repeated(c.times));
+    }
     QString link;
     QString anchor;
     ShownLink shown;
     const bool found = Find_Link(page, QStringLiteral("site.b"), link, anchor, false, shown);
     ASSERT_EQ(found, c.linkType != nullptr);
     if (found) {
-        EXPECT_EQ(linkTypeText(page, shown), QString::fromUtf8(c.linkType));
+        const QString type = linkTypeText(page, shown, &anchor);
+        EXPECT_EQ(type, QString::fromUtf8(c.linkType));
+        EXPECT_TRUE(linkTypeTexts().contains(type)); // the column is wide enough for it
+    }
+    if (c.anchor != nullptr) {
+        EXPECT_EQ(anchor, QString::fromUtf8(c.anchor));
     }
 }
 
@@ -69,6 +81,62 @@ const LinkTypeCase kLinkTypeCases[] = {
     {"UnclosedQuoteInTheTag", "<a title='oops href='https://site.b/' rel=nofollow>x</a>",
      "nofollow"},
     {"NotFound", "<a rel=nofollow href='https://other.b/'>x</a>", nullptr},
+    // Where the link stands.
+    {"Commented", "<!-- <a href='https://site.b/'>old</a> -->", "commented"},
+    {"NofollowCommented", "<!-- <a href='https://site.b/' rel=nofollow>x</a> -->",
+     "nofollow commented"},
+    {"AfterAClosedComment", "<!-- <p> --><a href='https://site.b/'>x</a>", "dofollow"},
+    {"EmptyCommentEndsAtOnce", "<!--><a href='https://site.b/'>x</a>", "dofollow"},
+    {"BogusComment", "<!x <a href='https://site.b/'>y</a>", "commented"},
+    {"Noscript", "<noscript><a href='https://site.b/' rel=ugc>x</a></noscript>", "ugc noscript"},
+    {"NoscriptHoldsRawText", "<noscript><!--</noscript><a href='https://site.b/'>x</a>",
+     "dofollow"},
+    {"Script", "<script>w('<a href=\"https://site.b/\" rel=sponsored>x</a>')</script>",
+     "sponsored script"},
+    {"Style", "<style>/* <a href='https://site.b/'>x</a> */</style>", "script"},
+    {"Template", "<TEMPLATE><a href='https://site.b/'>x</a></Template >", "script"},
+    {"CommentMarkInScript", "<script>s='<!--'</SCRIPT><a href='https://site.b/'>x</a>", "dofollow"},
+    {"NotTheScriptEndTag", "<script>'</scripts>'<a href='https://site.b/'>x</a>", "script"},
+    {"HiddenAttribute", "<a HIDDEN href='https://site.b/'>x</a>", "hidden"},
+    {"DisplayNone", "<a style='color:red; DISPLAY : none !important' href='https://site.b/'>x</a>",
+     "hidden"},
+    {"NofollowVisibilityHidden",
+     "<a rel=nofollow style=\"visibility:hidden\" href='https://site.b/'>x</a>", "nofollow hidden"},
+    {"LaterDeclarationShowsIt",
+     "<a style='display:none;display:block' href='https://site.b/'>x</a>", "dofollow"},
+    {"AncestorStylesNotExamined", "<div style='display:none'><a href='https://site.b/'>x</a></div>",
+     "dofollow"},
+    {"PlaceBeforeHidden", "<!-- <a hidden rel=sponsored href='https://site.b/'>x</a> -->",
+     "sponsored commented"},
+    // A bare address in an href the link pattern misses is that tag's link.
+    {"UnquotedHref", "<a href=https://site.b/ rel=nofollow> Buy <b>now</b> </a>", "nofollow",
+     "Buy now"},
+    {"BacktickHref", "<a\nhref=`https://site.b/`>x</a >", "dofollow", "x"},
+    {"UnclosedElement", "<a href='https://site.b/'>x</a> <A href=https://site.b/2>y", "dofollow",
+     ""},
+    {"UnquotedHrefCommented", "<!-- <a href=https://site.b/ rel=ugc>x</a> -->", "ugc commented",
+     "x"},
+    {"UnquotedHrefInScript", "<script>w('<a rel=nofollow href=https://site.b/>x</a>')</script>",
+     "nofollow script", "x"},
+    {"AddressInAnotherAttribute", "<a title=https://site.b/ href=/x>y</a>", "text"},
+    {"AddressInAnotherTag", "<img src=https://site.b/x.png>", "text"},
+    {"AddressInScript", "<script>var u = 'https://site.b/';</script>", "text script"},
+    // Markup built to hurt ends with the right answer (a pass worse than linear over 16 MiB would
+    // not end within the test's time limit).
+    {"SixteenMiBOfCommentOpenings", "%1<a href='https://site.b/'>x</a>", "commented", nullptr,
+     "<!--", 4 * 1024 * 1024},
+    {"UnclosedCommentOfNearEnds", "<!--%1<a href='https://site.b/'>x</a>", "commented", nullptr,
+     "--!- -> ", 2 * 1024 * 1024},
+    {"MillionNestedNoscripts", "%1<a href='https://site.b/' rel=nofollow>x</a>",
+     "nofollow noscript", nullptr, "<noscript>", 1000 * 1000},
+    {"MillionNoscriptsEndAtTheFirstEndTag", "%1</noscript><a href='https://site.b/'>x</a>",
+     "dofollow", nullptr, "<noscript>", 1000 * 1000},
+    {"MillionNearScriptEndTags", "<script>%1<a href='https://site.b/'>x</a>", "script", nullptr,
+     "</scrip</scripts", 1000 * 1000},
+    {"MillionUnclosedTags", "%1<a href=https://site.b/>x</a>", "text", nullptr, "<p title='",
+     1000 * 1000},
+    {"AddressAfterSixteenMiBInAComment", "<!--%1https://site.b/", "text commented", nullptr, "x",
+     16 * 1024 * 1024},
 };
 INSTANTIATE_TEST_SUITE_P(Table, LinkTypes, ::testing::ValuesIn(kLinkTypeCases), testing::caseName);
 

@@ -93,7 +93,8 @@ void TMyThread::Execute()
         fReturnare_URL = browserText(fReturnare_URL);
         fReturnare_Ancora = browserText(fReturnare_Ancora);
         if (fGasit && !fCauta_dupa_html) {
-            fLinkType = linkTypeText(pageText, shown);
+            // A bare address in an unquoted href is that element's link, with its text.
+            fLinkType = linkTypeText(pageText, shown, &fReturnare_Ancora);
         }
         if (examined) {
             const QString answered = fetched.finalUrl.isEmpty() ? fURL : fetched.finalUrl;

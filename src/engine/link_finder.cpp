@@ -34,7 +34,8 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
         if (containsTarget(address, target)) {
             found = true;
             link = address.toString();
-            shown = {ShownLink::BareAddress, -1, -1};
+            shown = {ShownLink::BareAddress, match.matchStart(),
+                     match.matchStart() + address.size()};
         }
         return;
     }

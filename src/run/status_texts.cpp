@@ -129,16 +129,8 @@ QStringList closedColumnTexts(int column, const QLocale &locale)
         return withEveryDigit(QString(), 8);
     case DateCheckedColumn:
         return dateCheckedTexts(locale);
-    case LinkTypeColumn: {
-        QStringList texts{QLatin1String(kTextLink)};
-        // Every combination of the three rel tokens, and none.
-        for (const char *tag : {"<a>", "<a rel=nofollow>", "<a rel=sponsored>", "<a rel=ugc>",
-                                "<a rel='nofollow sponsored'>", "<a rel='nofollow ugc'>",
-                                "<a rel='sponsored ugc'>", "<a rel='nofollow sponsored ugc'>"}) {
-            texts << relLinkType(QString::fromLatin1(tag));
-        }
-        return texts;
-    }
+    case LinkTypeColumn:
+        return linkTypeTexts();
     case RobotsColumn: {
         QStringList texts;
         for (int rules = 1;

@@ -363,7 +363,7 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
     cannedSource->add("https://slow.example/", {page, QString::fromLatin1(kTimedOut)});
     const QByteArray fragmentPage = "<div><b>Hi</b></div>";
     cannedSource->add("https://content.example/", {fragmentPage});
-    const QByteArray unquoted = "<a href=https://site.example/b rel=ugc> Our <i>site</i></a>";
+    const QByteArray unquoted = "<a href=https://site.example/b rel=ugc> Our&amp;\n<i>site</i></a>";
     cannedSource->add("https://unquoted.example/", {unquoted});
     const auto found = dispatchRecorded("https://found.example/", "site.example");
     const auto plainLog = dispatchRecorded("https://plain.example/", "site.example");
@@ -384,7 +384,7 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
               (QStringList{"found", "", "", "OK", QString::number(fragmentPage.size()), "", ""}));
     // An address in an unquoted href is that element's link, with its text.
     EXPECT_EQ(onlyReport(*unquotedLog),
-              (QStringList{"found", "https://site.example/b", "Our site", "OK",
+              (QStringList{"found", "https://site.example/b", "Our& site", "OK",
                            QString::number(unquoted.size()), "ugc", ""}));
     // The worker reports; counting is the receiver's business.
     EXPECT_EQ(found_count, 0);

@@ -89,13 +89,13 @@ void TMyThread::Execute()
         ShownLink shown;
         fGasit = examined && Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora,
                                        fCauta_dupa_html, shown);
-        // Matched raw, shown (and copied) as a browser shows them.
-        fReturnare_URL = browserText(fReturnare_URL);
-        fReturnare_Ancora = browserText(fReturnare_Ancora);
         if (fGasit && !fCauta_dupa_html) {
             // A bare address in an unquoted href is that element's link, with its text.
             fLinkType = linkTypeText(pageText, shown, &fReturnare_Ancora);
         }
+        // Matched raw, shown (and copied) as a browser shows them.
+        fReturnare_URL = browserText(fReturnare_URL);
+        fReturnare_Ancora = browserText(fReturnare_Ancora);
         if (examined) {
             const QString answered = fetched.finalUrl.isEmpty() ? fURL : fetched.finalUrl;
             const PageAddresses addresses = pageAddresses(pageText, fetched.links, answered);

@@ -61,7 +61,14 @@ public:
         case Failure::None:
             break;
         }
-        return {canned.body, canned.note, canned.robotsTags};
+        FetchedPage page{canned.body, canned.note, canned.robotsTags};
+        // As the fetcher words them: "HTTP nnn" for a whole answer outside 2xx, three notes for
+        // one cut short.
+        page.status = canned.note.startsWith(u"HTTP ") ? canned.note.sliced(5).toInt() : 200;
+        page.cutOff = canned.note == QLatin1String(kTimedOut) ||
+                      canned.note == QLatin1String(kDownloadIncomplete) ||
+                      canned.note == QLatin1String(kPageTooLarge);
+        return page;
     }
 
     int lastTimeOut() const { return m_lastTimeOut; }
@@ -89,14 +96,7 @@ protected:
 
     ResultRowRef addPendingRow(const QString &url)
     {
-        return model.appendRow(url,
-                               {QStringLiteral("Searching..."),
-                                QStringLiteral("Downloading..."),
-                                {},
-                                {},
-                                {},
-                                QStringLiteral("12/9/2026 7:00:00 AM")},
-                               ImagePending);
+        return model.appendRow(url, testing::pendingSubItems(), ImagePending);
     }
 
     // Starts one worker for `url` into a new row and returns the row reference.
@@ -139,12 +139,13 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
     dispatch("https://b.example/", "site.example/?a=1&amp;b");
     ASSERT_TRUE(waitForAllWorkers());
 
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://a.example/", "Found", "Example site",
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://a.example/", "Found", "Live", "Example site",
                                         "https://blog.site.example/page", "OK",
                                         QString::number(page.size()), kDate, "dofollow", "", ""}));
     EXPECT_EQ(
         rowTexts(1),
-        (QStringList{"https://b.example/", "Found", QString::fromUtf16(u"Tom & Jerry \u2014 \"q\""),
+        (QStringList{"https://b.example/", "Found", "Live",
+                     QString::fromUtf16(u"Tom & Jerry \u2014 \"q\""),
                      "https://site.example/?a=1&b=2", "OK", QString::number(referencing.size()),
                      kDate, "dofollow", "", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
@@ -163,10 +164,10 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
     dispatch("https://refused.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
 
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://plain.example/", "Not Found", "", "", "OK",
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://plain.example/", "Not Found", "Lost", "", "", "OK",
                                         QString::number(plain.size()), kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
-    EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "", "",
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "Unverified", "", "",
                                         "Cannot open URL", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 0);
@@ -189,12 +190,13 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
     ASSERT_TRUE(waitForAllWorkers());
 
     const QStringList expected[] = {
-        {"https://slow.example/", "Found", "Home", "https://site.example/", "Timed out",
+        {"https://slow.example/", "Found", "Live", "Home", "https://site.example/", "Timed out",
          QString::number(linked.size()), kDate, "dofollow", "", ""},
-        {"https://cut.example/", "Found", "Home", "https://site.example/", "Download incomplete",
+        {"https://cut.example/", "Found", "Live", "Home", "https://site.example/", "Download incomplete",
          QString::number(linked.size()), kDate, "dofollow", "", ""},
-        {"https://missing.example/", "Not Found", "", "", "HTTP 404", "17", kDate, "", "", ""},
-        {"https://huge.example/", "Found", "Home", "https://site.example/", "Page too large",
+        {"https://missing.example/", "Not Found", "Lost", "", "", "HTTP 404", "17", kDate, "", "",
+         ""},
+        {"https://huge.example/", "Found", "Live", "Home", "https://site.example/", "Page too large",
          QString::number(linked.size()), kDate, "dofollow", "", ""},
     };
     for (int row = 0; row < 4; ++row) {
@@ -211,8 +213,8 @@ TEST_F(CheckWorker, ContentModeSearchesTheWholePage)
     dispatch("https://a.example/", "<b>Hi</b>", true);
     dispatch("https://b.example/", "<b>Hi</b>", true);
     ASSERT_TRUE(waitForAllWorkers());
-    EXPECT_EQ(rowTexts(0).mid(1, 4), (QStringList{"Found", "", "", "OK"}));
-    EXPECT_EQ(rowTexts(1).mid(1, 4), (QStringList{"Not Found", "", "", "OK"}));
+    EXPECT_EQ(rowTexts(0).mid(1, 5), (QStringList{"Found", "Live", "", "", "OK"}));
+    EXPECT_EQ(rowTexts(1).mid(1, 5), (QStringList{"Not Found", "Lost", "", "", "OK"}));
 }
 
 // Failures the worker has no message for must not leave the row pending for good.
@@ -223,9 +225,9 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     dispatch("https://oom.example/", "site.example");
     dispatch("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "", "",
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "Unverified", "", "",
                                         "Out of memory", "0", kDate, "", "", ""}));
-    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "", "", "Check failed",
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "Unverified", "", "", "Check failed",
                                         "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(not_found_count, 2);
@@ -434,8 +436,8 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
     const ResultRowRef fresh = addPendingRow("https://new.example/");
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(fresh.row(), 0);
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
-                                        "", "", "", kDate, "", "", ""}));
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "",
+                                        "Downloading...", "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);
@@ -544,12 +546,13 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
     EXPECT_EQ(no_threads.load(), kPlainPages + 4); // none has reported yet (see above)
     ASSERT_TRUE(waitForAllWorkers());
 
-    EXPECT_EQ(rowTexts(0).mid(1, 5),
-              (QStringList{"Found", "Our partner", "https://www.site.example/?ref=1", "OK",
+    EXPECT_EQ(rowTexts(0).mid(1, 6),
+              (QStringList{"Found", "Weak", "Our partner", "https://www.site.example/?ref=1", "OK",
                            QString::number(linking.size())}));
-    EXPECT_EQ(rowTexts(1).mid(1, 4),
-              (QStringList{"Found", "old", "https://www.site.example/", "HTTP 404"}));
-    EXPECT_EQ(rowTexts(2).mid(1, 5), (QStringList{"Not Found", "", "", "Cannot open URL", "0"}));
+    EXPECT_EQ(rowTexts(1).mid(1, 5),
+              (QStringList{"Found", "Lost", "old", "https://www.site.example/", "HTTP 404"}));
+    EXPECT_EQ(rowTexts(2).mid(1, 6),
+              (QStringList{"Not Found", "Unverified", "", "", "Cannot open URL", "0"}));
     for (int i = 0; i < kPlainPages; ++i) {
         EXPECT_EQ(rowTexts(3 + i)[StatusColumn], QStringLiteral("OK"));
         EXPECT_EQ(rowImage(3 + i), ImageNotFound);

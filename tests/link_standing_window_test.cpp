@@ -1,4 +1,5 @@
 // Link Type and Robots in whole runs of the real window, and the two commands that go with them.
+#include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
 #include "support/window_fixture.h"
@@ -73,33 +74,47 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
               (QStringList{"Found", "", "noindex"}));
 }
 
-TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
+TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
 {
     ResultsModel &results = *form.results();
     const auto add = [&results](const char *url, const char *found, const char *anchor,
-                                const char *status, const char *linkType, const char *robots) {
-        results.appendRow(QString::fromUtf8(url),
-                          {QString::fromUtf8(found), QString::fromUtf8(anchor),
-                           QString::fromUtf8(*status != 0 ? "https://s.example/" : ""),
-                           QString::fromUtf8(status), QStringLiteral("10"),
-                           QStringLiteral("9 Dec 2026 10:00:00"), QString::fromUtf8(linkType),
-                           QString::fromUtf8(robots)},
-                          ImageFound);
+                                const char *status, const char *linkType, const char *robots,
+                                Verdict verdict) {
+        const auto text = [](const char *utf8) { return QString::fromUtf8(utf8); };
+        results.appendRow(
+            text(url),
+            testing::subItems({{FoundSubItem, text(found)},
+                               {AnchorTextSubItem, text(anchor)},
+                               {UrlFoundSubItem, text(*status != 0 ? "https://s.example/" : "")},
+                               {StatusSubItem, text(status)},
+                               {FileSizeSubItem, QStringLiteral("10")},
+                               {DateCheckedSubItem, QStringLiteral("9 Dec 2026 10:00:00")},
+                               {LinkTypeSubItem, text(linkType)},
+                               {RobotsSubItem, text(robots)}}),
+            ImageFound);
+        results.setVerdict(results.rowCount() - 1, verdict, {});
     };
-    add("https://a.example/", "Found", "Tab\there", "OK", "dofollow", "");
-    add("https://b.example/", "Not Found", "", "HTTP 404", "", "noindex");
-    add("https://c.example/", "Searching...", "Downloading...", "", "", "");
-    add("https://d.example/", "Not Found", "", "Cannot open URL", "", "");
-    add("https://e.example/", "Found", "Two\r\nlines", "Timed out", "nofollow", "nofollow");
+    add("https://a.example/", "Found", "Tab\there", "OK", "dofollow", "", Verdict::Live);
+    add("https://b.example/", "Not Found", "", "HTTP 404", "", "noindex", Verdict::Lost);
+    add("https://c.example/", "Searching...", "Downloading...", "", "", "", Verdict::None);
+    add("https://d.example/", "Not Found", "", "Cannot open URL", "", "", Verdict::Unverified);
+    add("https://e.example/", "Found", "Two\r\nlines", "Timed out", "nofollow", "nofollow",
+        Verdict::Weak);
+    add("https://f.example/", "Not Found", "", "OK", "", "", Verdict::Lost);
 
     form.SelectFailedRows1Click();
     EXPECT_EQ(resultsList()->selectionModel()->selectedRows().size(), 3);
     for (const int row : {1, 3, 4}) {
         EXPECT_TRUE(resultsList()->selectionModel()->isRowSelected(row, {})) << row;
     }
+    child<QAction>("SelectLostRows1")->trigger();
+    EXPECT_EQ(resultsList()->selectionModel()->selectedRows().size(), 2);
+    for (const int row : {1, 5}) {
+        EXPECT_TRUE(resultsList()->selectionModel()->isRowSelected(row, {})) << row;
+    }
 
     const QString captions =
-        QStringLiteral("URL\tFound\tAnchor Text\tUrl Found\tStatus\tFile "
+        QStringLiteral("URL\tFound\tVerdict\tAnchor Text\tUrl Found\tStatus\tFile "
                        "Size\tDate Checked\tLink Type\tRobots\tRedirected To\r\n");
     // One row selected also ends its line: the header makes it a table of any size.
     form.show();
@@ -110,15 +125,16 @@ TEST_F(LinkStanding, SelectFailedRowsAndCopyAllColumns)
     QTest::keyClick(resultsList(), Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
     ASSERT_EQ(desktop.clipboard.size(), 1);
     EXPECT_EQ(desktop.clipboard.last(),
-              captions + QStringLiteral("https://a.example/\tFound\tTab here\thttps://s.example/"
-                                        "\tOK\t10\t9 Dec 2026 10:00:00\tdofollow\t\t\r\n"));
+              captions + QStringLiteral("https://a.example/\tFound\tLive\tTab here\t"
+                                        "https://s.example/\tOK\t10\t9 Dec 2026 10:00:00\t"
+                                        "dofollow\t\t\r\n"));
 
     form.SelectFailedRows1Click();
     form.CopySelectedURLstoClipboardAllColumns1Click();
     const QStringList lines = desktop.clipboard.last().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 5); // captions, three rows, and the empty rest after the last CR LF
     EXPECT_EQ(lines[3],
-              QStringLiteral("https://e.example/\tFound\tTwo  lines\thttps://s.example/"
+              QStringLiteral("https://e.example/\tFound\tWeak\tTwo  lines\thttps://s.example/"
                              "\tTimed out\t10\t9 Dec 2026 10:00:00\tnofollow\tnofollow\t"));
     EXPECT_EQ(lines[4], QString());
 

@@ -238,7 +238,8 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder)
                            "Columns|Ctrl+Shift+C",
                            "-", "Selectall1|Select All|",
                            "SelectSuccessfullylinks1|Select Successfully links|",
-                           "SelectFailedRows1|Select Failed Rows|", "-",
+                           "SelectFailedRows1|Select Failed Rows|",
+                           "SelectLostRows1|Select Lost Rows|", "-",
                            "CopySelectedURLstoClipboardAllColumns1|Copy Selected URLs to Clipboard "
                            "+ All Columns|Ctrl+Alt+C"}));
     EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->menu(),

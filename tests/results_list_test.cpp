@@ -1,3 +1,4 @@
+#include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/window_fixture.h"
 
@@ -20,9 +21,14 @@ protected:
     void addRow(const QString &url, const QString &found, const QString &anchor = {},
                 const QString &link = {}, const QString &status = QStringLiteral("OK"))
     {
-        form.results()->appendRow(
-            url, {found, anchor, link, status, QStringLiteral("120"), QStringLiteral("d")},
-            found == QStringLiteral("Found") ? ImageFound : ImageNotFound);
+        form.results()->appendRow(url,
+                                  testing::subItems({{FoundSubItem, found},
+                                                     {AnchorTextSubItem, anchor},
+                                                     {UrlFoundSubItem, link},
+                                                     {StatusSubItem, status},
+                                                     {FileSizeSubItem, QStringLiteral("120")},
+                                                     {DateCheckedSubItem, QStringLiteral("d")}}),
+                                  found == QStringLiteral("Found") ? ImageFound : ImageNotFound);
     }
     void addSampleRows()
     {
@@ -30,13 +36,7 @@ protected:
                QStringLiteral("Anchor A"), QStringLiteral("https://site.example/a"));
         addRow(QStringLiteral("http://b.example/"), QStringLiteral("Not Found"));
         form.results()->appendRow(QStringLiteral("http://c.example/"),
-                                  {QStringLiteral("Searching..."),
-                                   QStringLiteral("Downloading..."),
-                                   {},
-                                   {},
-                                   {},
-                                   QStringLiteral("d")},
-                                  ImagePending);
+                                  testing::pendingSubItems(QStringLiteral("d")), ImagePending);
         addRow(QStringLiteral("http://d.example/"), QStringLiteral("found"));
         addRow(QStringLiteral("http://e.example/"), QStringLiteral("Found"), QString(),
                QStringLiteral("https://site.example/e"), QStringLiteral("HTTP 404"));

@@ -1,4 +1,5 @@
 #include "run/results_model.h"
+#include "support/model_rows.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -7,28 +8,25 @@
 namespace orvane {
 namespace {
 
-std::array<QString, SubItemCount> pending()
-{
-    return {QStringLiteral("Searching..."),        QStringLiteral("Downloading..."), {}, {}, {},
-            QStringLiteral("12/9/2026 7:00:00 AM")};
-}
+using testing::pendingSubItems;
 
 TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.appendRow(QStringLiteral("https://a.example/"), pending(), ImagePending);
+    model.appendRow(QStringLiteral("https://a.example/"), pendingSubItems(), ImagePending);
 
     ASSERT_EQ(model.rowCount(), 1);
-    ASSERT_EQ(model.columnCount(), 10);
-    const QStringList headers = {"URL",    "Found",        "Anchor Text",  "Url Found",
-                                 "Status", "File Size",    "Date Checked", "Link Type",
-                                 "Robots", "Redirected To"};
-    for (int column = 0; column < 10; ++column) {
+    ASSERT_EQ(model.columnCount(), 11);
+    const QStringList headers = {"URL",       "Found",        "Verdict",   "Anchor Text",
+                                 "Url Found", "Status",       "File Size", "Date Checked",
+                                 "Link Type", "Robots",       "Redirected To"};
+    for (int column = 0; column < 11; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), headers[column]);
     }
     EXPECT_EQ(model.index(0, UrlColumn).data().toString(), QStringLiteral("https://a.example/"));
     EXPECT_EQ(model.index(0, FoundColumn).data().toString(), QStringLiteral("Searching..."));
+    EXPECT_EQ(model.index(0, VerdictColumn).data().toString(), QString()); // nothing while pending
     EXPECT_EQ(model.index(0, AnchorTextColumn).data().toString(), QStringLiteral("Downloading..."));
     EXPECT_EQ(model.index(0, DateCheckedColumn).data().toString(),
               QStringLiteral("12/9/2026 7:00:00 AM"));
@@ -39,8 +37,8 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    const ResultRowRef first = model.appendRow(QStringLiteral("a"), pending(), ImagePending);
-    const ResultRowRef second = model.appendRow(QStringLiteral("b"), pending(), ImagePending);
+    const ResultRowRef first = model.appendRow(QStringLiteral("a"), pendingSubItems(), ImagePending);
+    const ResultRowRef second = model.appendRow(QStringLiteral("b"), pendingSubItems(), ImagePending);
     EXPECT_EQ(first.row(), 0);
     EXPECT_EQ(second.row(), 1);
 
@@ -49,7 +47,7 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
     EXPECT_FALSE(second.exists());
 
     // A new run's rows sit at the old indexes but are other rows.
-    const ResultRowRef fresh = model.appendRow(QStringLiteral("c"), pending(), ImagePending);
+    const ResultRowRef fresh = model.appendRow(QStringLiteral("c"), pendingSubItems(), ImagePending);
     EXPECT_EQ(fresh.row(), 0);
     EXPECT_FALSE(first.exists());
 
@@ -57,7 +55,7 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
     ResultRowRef orphan;
     {
         ResultsModel temporary;
-        orphan = temporary.appendRow(QStringLiteral("d"), pending(), ImagePending);
+        orphan = temporary.appendRow(QStringLiteral("d"), pendingSubItems(), ImagePending);
         EXPECT_TRUE(orphan.exists());
     }
     EXPECT_FALSE(orphan.exists());
@@ -68,12 +66,12 @@ TEST(ResultsModel, UpdateBracketGivesOneViewUpdatePerRow)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.appendRow(QStringLiteral("a"), pending(), ImagePending);
-    model.appendRow(QStringLiteral("b"), pending(), ImagePending);
+    model.appendRow(QStringLiteral("a"), pendingSubItems(), ImagePending);
+    model.appendRow(QStringLiteral("b"), pendingSubItems(), ImagePending);
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
     model.beginRowUpdate(1);
-    for (int subItem = 0; subItem < 5; ++subItem) {
+    for (const int subItem : {FoundSubItem, AnchorTextSubItem, StatusSubItem}) {
         model.setSubItem(1, subItem, QStringLiteral("x%1").arg(subItem));
     }
     model.setImageIndex(1, ImageFound);
@@ -82,7 +80,7 @@ TEST(ResultsModel, UpdateBracketGivesOneViewUpdatePerRow)
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0][0].toModelIndex(), model.index(1, 0));
     EXPECT_EQ(changed[0][1].toModelIndex(), model.index(1, ResultColumnCount - 1));
-    EXPECT_EQ(model.index(1, StatusColumn).data().toString(), QStringLiteral("x3"));
+    EXPECT_EQ(model.index(1, StatusColumn).data().toString(), QStringLiteral("x%1").arg(StatusSubItem));
     EXPECT_EQ(model.index(1, UrlColumn).data(ResultsModel::ImageIndexRole).toInt(), ImageFound);
 
     // Outside a bracket every change shows at once.

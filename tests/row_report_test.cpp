@@ -25,10 +25,7 @@ protected:
 
     ResultRowRef addPendingRow(const QString &url)
     {
-        return model.appendRow(
-            url,
-            {QStringLiteral("Searching..."), QStringLiteral("Downloading..."), {}, {}, {}, kDate},
-            ImagePending);
+        return model.appendRow(url, testing::pendingSubItems(kDate), ImagePending);
     }
     QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
     int rowImage(int row) const { return testing::rowImage(model, row); }
@@ -41,12 +38,21 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
 {
     const ResultRowRef first = addPendingRow(QStringLiteral("https://a.example/"));
     const ResultRowRef second = addPendingRow(QStringLiteral("https://b.example/"));
-    RowReport(first).report({true, QStringLiteral("https://site.example/x"),
-                             QStringLiteral("Our site"), QStringLiteral("OK"), 1234,
-                             QStringLiteral("nofollow ugc"), QStringLiteral("noindex")});
+    CheckReport weak{true,
+                     QStringLiteral("https://site.example/x"),
+                     QStringLiteral("Our site"),
+                     QStringLiteral("OK"),
+                     1234,
+                     QStringLiteral("nofollow ugc"),
+                     QStringLiteral("noindex")};
+    weak.verdict = Verdict::Weak;
+    RowReport(first).report(weak);
     EXPECT_EQ(rowTexts(0),
-              (QStringList{"https://a.example/", "Found", "Our site", "https://site.example/x",
-                           "OK", "1234", kDate, "nofollow ugc", "noindex", ""}));
+              (QStringList{"https://a.example/", "Found", "Weak", "Our site",
+                           "https://site.example/x", "OK", "1234", kDate, "nofollow ugc",
+                           "noindex", ""}));
+    EXPECT_EQ(model.index(0, VerdictColumn).data(ResultsModel::VerdictRole).toInt(),
+              int(Verdict::Weak));
     EXPECT_EQ(rowImage(0), ImageFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 0);
@@ -54,8 +60,9 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
     // The status is cut down to what a row shows; the other texts are shown as they came.
     RowReport(second).report(
         {false, {}, {}, QStringLiteral("Error (12029): can't connect.\r\n"), 0, {}, {}});
-    EXPECT_EQ(rowTexts(1), (QStringList{"https://b.example/", "Not Found", "", "",
-                                        "Error 12029 cant connect", "0", kDate, "", "", ""}));
+    EXPECT_EQ(rowTexts(1),
+              (QStringList{"https://b.example/", "Not Found", "Unverified", "", "",
+                           "Error 12029 cant connect", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 1);
@@ -112,8 +119,8 @@ TEST_F(RowReportTest, LeavesARemovedRowAloneAndUncounted)
                 {}});
     old.report({false, {}, {}, QStringLiteral("Timed out"), 0, {}, {}});
     EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "Downloading...",
-                                        "", "", "", kDate, "", "", ""}));
+    EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "",
+                                        "Downloading...", "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 0);

@@ -160,11 +160,11 @@ TEST_F(RunWindow, EachSiteGetsAtMostItsLimitAndIsReadAsItAsks)
         EXPECT_EQ(cell(i, RobotsColumn), QString());
     }
     EXPECT_EQ(testing::rowTexts(*form.results(), 90).mid(FoundColumn),
-              (QStringList{"Found", "Our site", "https://www.site.example/", "OK",
+              (QStringList{"Found", "Weak", "Our site", "https://www.site.example/", "OK",
                            QString::number(kLinking.size()), cell(90, DateCheckedColumn),
                            "dofollow", "disallowed", ""}));
     EXPECT_EQ(testing::rowTexts(*form.results(), 91).mid(FoundColumn),
-              (QStringList{"Not Found", "", "", "Blocked (bot check)", "0",
+              (QStringList{"Not Found", "Unverified", "", "", "Blocked (bot check)", "0",
                            cell(91, DateCheckedColumn), "", "", ""}));
 }
 

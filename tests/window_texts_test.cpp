@@ -2,6 +2,7 @@
 // window really uses; controls that cannot fit a text grow instead of cutting it.
 #include "run/gauge_value.h"
 #include "run/status_texts.h"
+#include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/window_fixture.h"
 #include "ui/gauge_widget.h"
@@ -279,9 +280,12 @@ TEST_F(WindowTexts, CellsShowTheirWholeTextAsTooltipAndTheSelectionFollowsTheFoc
     const QString address = QStringLiteral("https://a-rather-long-host-name.example/some/deep/path/"
                                            "that/does/not/fit/page-17.html");
     form.results()->appendRow(address,
-                              {QStringLiteral("Found"), QStringLiteral("An anchor"), address,
-                               QStringLiteral("OK"), QStringLiteral("754801"),
-                               QStringLiteral("today")},
+                              testing::subItems({{FoundSubItem, QStringLiteral("Found")},
+                                                 {AnchorTextSubItem, QStringLiteral("An anchor")},
+                                                 {UrlFoundSubItem, address},
+                                                 {StatusSubItem, QStringLiteral("OK")},
+                                                 {FileSizeSubItem, QStringLiteral("754801")},
+                                                 {DateCheckedSubItem, QStringLiteral("today")}}),
                               ImageFound);
     for (int column = 0; column < ResultColumnCount; ++column) {
         const QModelIndex index = form.results()->index(0, column);

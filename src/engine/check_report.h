@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/verdict.h"
+
 #include <QString>
 
 namespace orvane {
@@ -23,6 +25,9 @@ struct CheckReport
     QString redirectedTo;
     // The other page it names as canonical (robots then says "canonicalised"); empty otherwise.
     QString canonical;
+    Verdict verdict = Verdict::Unverified;
+    // Names the link the verdict was judged by when that is not the link shown.
+    QString verdictNote;
 };
 
 // Where a worker's report goes. Called once per worker, on the GUI thread, while the worker waits;

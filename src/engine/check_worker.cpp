@@ -1,12 +1,9 @@
 #include "engine/check_worker.h"
 
-#include "engine/html_text.h"
 #include "engine/legacy_codepage.h"
-#include "engine/link_finder.h"
-#include "engine/page_addresses.h"
+#include "engine/page_check.h"
 #include "engine/page_fetcher.h"
 #include "engine/robots_cache.h"
-#include "engine/robots_rules.h"
 #include "engine/worker_counters.h"
 
 #include <QThread>
@@ -86,34 +83,18 @@ void TMyThread::Execute()
         // A bot check's page is not the page: nothing of it is searched or shown.
         const bool examined = arrived && !fBotWall;
         fSize = examined ? static_cast<int>(legacySize) : 0;
-        ShownLink shown;
-        fGasit = examined && Find_Link(pageText, fCauta, fReturnare_URL, fReturnare_Ancora,
-                                       fCauta_dupa_html, shown);
-        if (fGasit && !fCauta_dupa_html) {
-            // A bare address in an unquoted href is that element's link, with its text.
-            fLinkType = linkTypeText(pageText, shown, &fReturnare_Ancora);
-        }
-        // Matched raw, shown (and copied) as a browser shows them.
-        fReturnare_URL = browserText(fReturnare_URL);
-        fReturnare_Ancora = browserText(fReturnare_Ancora);
         if (examined) {
-            const QString answered = fetched.finalUrl.isEmpty() ? fURL : fetched.finalUrl;
-            const PageAddresses addresses = pageAddresses(pageText, fetched.links, answered);
-            if (!isSamePage(answered, fURL)) {
-                fRedirectedTo = answered;
-            }
-            if (!addresses.refresh.isEmpty()) {
-                fRedirectedTo += (fRedirectedTo.isEmpty() ? QString() : QStringLiteral("; ")) +
-                                 QStringLiteral("refresh: ") + addresses.refresh;
-            }
-            const bool canonicalised =
-                !addresses.canonical.isEmpty() && !isSamePage(addresses.canonical, answered);
-            if (canonicalised) {
-                fCanonical = addresses.canonical;
-            }
-            fRobots = robotsText(pageRobotsRules(pageText) | headerRobotsRules(fetched.robotsTags) |
-                                 (disallowed ? RobotsDisallowed : 0) |
-                                 (canonicalised ? RobotsCanonicalised : 0));
+            CheckReport found;
+            examinePage(pageText, fetched, fURL, fCauta, fCauta_dupa_html, disallowed, found);
+            fGasit = found.found;
+            fReturnare_URL = std::move(found.link);
+            fReturnare_Ancora = std::move(found.anchor);
+            fLinkType = std::move(found.linkType);
+            fRobots = std::move(found.robots);
+            fRedirectedTo = std::move(found.redirectedTo);
+            fCanonical = std::move(found.canonical);
+            fVerdict = found.verdict;
+            fVerdictNote = std::move(found.verdictNote);
         }
         if (!errorText.isEmpty()) {
             fRezultat = errorText;
@@ -132,6 +113,8 @@ void TMyThread::Execute()
         fRobots.clear();
         fRedirectedTo.clear();
         fCanonical.clear();
+        fVerdict = Verdict::Unverified;
+        fVerdictNote.clear();
         fSize = 0;
         try {
             throw;
@@ -146,7 +129,8 @@ void TMyThread::Execute()
 void TMyThread::Show_Result()
 {
     fReceiver->report(CheckReport{fGasit, fReturnare_URL, fReturnare_Ancora, fRezultat, fSize,
-                                  fLinkType, fRobots, fBotWall, fRedirectedTo, fCanonical});
+                                  fLinkType, fRobots, fBotWall, fRedirectedTo, fCanonical,
+                                  fVerdict, fVerdictNote});
 }
 
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait)

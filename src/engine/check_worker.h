@@ -65,6 +65,9 @@ private:
     bool fBotWall = false;
     QString fRedirectedTo;
     QString fCanonical;
+    // Does the link count, in one word.
+    Verdict fVerdict = Verdict::Unverified;
+    QString fVerdictNote;
     std::unique_ptr<CheckReceiver> fReceiver;
     int fTimeOut = 0;
     WorkerEnvironment fEnvironment;

@@ -26,7 +26,7 @@ bool containsTarget(QStringView text, const QString &target)
 // One match of the link pattern. Writes found, then the link, then the anchor, so that a failure
 // part way leaves what was already written. Groups are only copied out when they qualify.
 void examineMatch(const PcrePattern::Searcher &match, const QString &target, bool &found,
-                  QString &link, QString &anchor, ShownLink &shown)
+                  QString &link, QString &anchor, std::vector<ShownLink> &qualifying)
 {
     if (match.groupCount() < 2) {
         // A bare http(s) address.
@@ -34,8 +34,8 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
         if (containsTarget(address, target)) {
             found = true;
             link = address.toString();
-            shown = {ShownLink::BareAddress, match.matchStart(),
-                     match.matchStart() + address.size()};
+            qualifying.push_back(
+                {ShownLink::BareAddress, match.matchStart(), match.matchStart() + address.size()});
         }
         return;
     }
@@ -46,7 +46,7 @@ void examineMatch(const PcrePattern::Searcher &match, const QString &target, boo
     found = true;
     link = href.toString();
     const qsizetype hrefStart = href.data() - match.groupView(0).data() + match.matchStart();
-    shown = {ShownLink::Anchor, hrefStart, hrefStart + href.size()};
+    qualifying.push_back({ShownLink::Anchor, hrefStart, hrefStart + href.size()});
     QString stripped;
     Strip_Tags(match.group(2), stripped);
     QByteArray trimmed;
@@ -66,7 +66,18 @@ bool Find_Link(const QString &Page, const QString &Target, QString &Link, QStrin
 bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
                bool ContentMode, ShownLink &Shown)
 {
+    LinkSearchDetail detail;
+    const bool found = Find_Link(Page, Target, Link, Anchor, ContentMode, detail);
+    if (!detail.qualifying.empty())
+        Shown = detail.qualifying.back();
+    return found;
+}
+
+bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
+               bool ContentMode, LinkSearchDetail &Detail)
+{
     bool found = false;
+    Detail = {};
     if (ContentMode)
         return containsTarget(Page, Target);
 
@@ -80,19 +91,27 @@ bool Find_Link(const QString &Page, const QString &Target, QString &Link, QStrin
         const qint64 budgetEnd = threadCpuNs() + qint64{kSearchCpuBudgetMs} * 1'000'000;
         // A search that finds nothing, or that the engine gives up, ends the loop.
         while (searcher.find(from)) {
-            if (++examined > kMaxMatchesPerPage)
+            if (++examined > kMaxMatchesPerPage) {
+                Detail.complete = false;
                 break;
+            }
             try {
-                examineMatch(searcher, Target, found, Link, Anchor, Shown);
+                examineMatch(searcher, Target, found, Link, Anchor, Detail.qualifying);
             } catch (...) {
-                // One bad match does not end the search.
+                // One bad match does not end the search, but it was not examined.
+                Detail.complete = false;
             }
             from = searcher.matchEnd();
-            if (threadCpuNs() > budgetEnd)
+            if (threadCpuNs() > budgetEnd) {
+                Detail.complete = false;
                 break;
+            }
         }
+        if (searcher.gaveUp())
+            Detail.complete = false;
     } catch (...) {
         // Compiling or searching failed: keep what was found so far.
+        Detail.complete = false;
     }
     return found;
 }

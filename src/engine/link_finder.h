@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 namespace orvane {
 
@@ -33,6 +34,19 @@ bool Find_Link(const QString &Page, const QString &Target, QString &Link, QStrin
 // qualifying match, as Link is).
 bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
                bool ContentMode, ShownLink &Shown);
+
+// What a link-mode search saw besides its result.
+struct LinkSearchDetail
+{
+    // Where every qualifying match stands, in page order: the last is the link shown.
+    std::vector<ShownLink> qualifying;
+    // False when the search ended before the page did: at the bound of matches, when the engine
+    // gave up (its match limit), when the page used up the CPU budget, or on a failure. A link
+    // not found is then not known to be missing.
+    bool complete = true;
+};
+bool Find_Link(const QString &Page, const QString &Target, QString &Link, QString &Anchor,
+               bool ContentMode, LinkSearchDetail &Detail);
 
 // Drops everything from each "<" to the next ">".
 void Strip_Tags(QString Text, QString &Result);

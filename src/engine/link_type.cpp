@@ -10,11 +10,8 @@ namespace orvane {
 
 namespace {
 
-enum RelToken { NoFollow = 1, Sponsored = 2, Ugc = 4 };
-// The rel slot of a bare address's wording.
-constexpr int kTextRel = 8;
-
-enum Standing { Visible, Commented, InNoscript, InScript, Hidden, kStandingCount };
+constexpr int kTextRel = LinkType::BareText;
+constexpr int kStandingCount = LinkType::Hidden + 1;
 
 QString composedWording(int rel, int standing)
 {
@@ -25,7 +22,7 @@ QString composedWording(int rel, int standing)
     static constexpr std::array<const char *, kStandingCount> kStandingWords = {
         "", "commented", "noscript", "script", "hidden"};
     const QLatin1String relWords(kRelWords[rel]);
-    if (standing == Visible) {
+    if (standing == LinkType::Visible) {
         return relWords;
     }
     const QLatin1String word(kStandingWords[standing]);
@@ -52,11 +49,11 @@ int relTokens(QStringView value)
     int tokens = 0;
     forEachToken(value, isHtmlSpace, [&tokens](QStringView token) {
         if (equalsAsciiNoCase(token, u"nofollow")) {
-            tokens |= NoFollow;
+            tokens |= LinkType::NoFollow;
         } else if (equalsAsciiNoCase(token, u"sponsored")) {
-            tokens |= Sponsored;
+            tokens |= LinkType::Sponsored;
         } else if (equalsAsciiNoCase(token, u"ugc")) {
-            tokens |= Ugc;
+            tokens |= LinkType::Ugc;
         }
     });
     return tokens;
@@ -151,20 +148,74 @@ struct Where
     qsizetype regionStart = 0;
 };
 
-// Where `position` stands, by one pass over the page up to it that reads comments, tags and the
-// raw text of script, style, template and noscript as a browser's tokenizer does. Every character
-// before the position's region is looked at a bounded number of times, so no markup makes the pass
-// worse than linear.
-Where whereIs(QStringView page, qsizetype position)
+LinkType::Standing standingOf(Place place)
 {
+    switch (place) {
+    case InComment:
+        return LinkType::Commented;
+    case InNoscriptText:
+        return LinkType::InNoscript;
+    case InScriptText:
+        return LinkType::InScript;
+    case InText:
+    case InStartTag:
+        break;
+    }
+    return LinkType::Visible;
+}
+
+} // namespace
+
+// Reads comments, tags and the raw text of script, style, template and noscript as a browser's
+// tokenizer does, moving forward only. Each construct's extent is found at most a few times
+// however many positions fall in it, and the last "<" is tracked rather than searched backwards,
+// so no markup and no number of links makes the reading worse than linear.
+struct LinkTypeReader::Cursor
+{
+    QStringView page;
+    qsizetype at = 0;        // every construct before this has been passed
+    qsizetype nextOpen = -1; // the first "<" at or after `at` (page size: none), once looked for
+    // The region the last position fell in: [cachedFrom, cachedTo).
+    Where cached;
+    qsizetype cachedFrom = 0;
+    qsizetype cachedTo = -1;
+    // The last "<" before `lessScanned`.
+    qsizetype lastLess = -1;
+    qsizetype lessScanned = 0;
+    // The last <a> tag read for a bare address: where it opens and ends, and its first href value.
+    qsizetype tagOpen = -1;
+    qsizetype tagEnd = -1;
+    qsizetype hrefStart = -1;
+    qsizetype hrefEnd = -1;
+
+    Where whereIs(qsizetype position);
+    Where remember(Where where, qsizetype from, qsizetype to)
+    {
+        cached = where;
+        cachedFrom = from;
+        cachedTo = to;
+        return where;
+    }
+    qsizetype lastLessBefore(qsizetype position);
+    QStringView hrefTag(const Where &where, qsizetype position);
+};
+
+Where LinkTypeReader::Cursor::whereIs(qsizetype position)
+{
+    if (position >= cachedFrom && position < cachedTo) {
+        return cached;
+    }
     static constexpr std::array<QStringView, 4> kRawTextElements = {u"script", u"style",
                                                                     u"template", u"noscript"};
     const qsizetype size = page.size();
-    qsizetype at = 0;
     while (true) {
-        const qsizetype open = page.indexOf(u'<', at);
-        if (open < 0 || open >= position) {
-            return {InText, at};
+        if (nextOpen < at) {
+            nextOpen = page.indexOf(u'<', at);
+            nextOpen = nextOpen < 0 ? size : nextOpen;
+        }
+        const qsizetype open = nextOpen;
+        if (open >= position) {
+            return remember({InText, at}, at, open);
         }
         const char16_t next = open + 1 < size ? page[open + 1].unicode() : u'\0';
         const char16_t afterNext = open + 2 < size ? page[open + 2].unicode() : u'\0';
@@ -173,7 +224,7 @@ Where whereIs(QStringView page, qsizetype position)
             const qsizetype close = page.indexOf(u"-->", open + 2);
             const qsizetype end = close < 0 ? size : close + 3;
             if (position < end) {
-                return {InComment, open + 4};
+                return remember({InComment, open + 4}, open, end);
             }
             at = end;
         } else if (next == u'!' || next == u'?' || (next == u'/' && !isAsciiLetter(afterNext))) {
@@ -181,19 +232,19 @@ Where whereIs(QStringView page, qsizetype position)
             const qsizetype close = page.indexOf(u'>', open + 2);
             const qsizetype end = close < 0 ? size : close + 1;
             if (position < end) {
-                return {InComment, open + 2};
+                return remember({InComment, open + 2}, open, end);
             }
             at = end;
         } else if (next == u'/') {
             const qsizetype end = scanAttributes(page, open + 1, [](QStringView, QStringView) {});
             if (position < end) {
-                return {InText, open}; // an end tag is no link's tag
+                return remember({InText, open}, open, end); // an end tag is no link's tag
             }
             at = end;
         } else if (isAsciiLetter(next)) {
             const qsizetype end = scanAttributes(page, open, [](QStringView, QStringView) {});
             if (position < end) {
-                return {InStartTag, open};
+                return remember({InStartTag, open}, open, end);
             }
             qsizetype nameEnd = open + 1;
             while (nameEnd < end && !isHtmlSpace(page[nameEnd].unicode()) &&
@@ -206,7 +257,8 @@ Where whereIs(QStringView page, qsizetype position)
                 if (equalsAsciiNoCase(name, raw)) {
                     const qsizetype close = rawTextEnd(page, end, raw);
                     if (position < close) {
-                        return {raw == u"noscript" ? InNoscriptText : InScriptText, end};
+                        return remember({raw == u"noscript" ? InNoscriptText : InScriptText, end},
+                                        end, close);
                     }
                     at = close;
                     break;
@@ -218,53 +270,53 @@ Where whereIs(QStringView page, qsizetype position)
     }
 }
 
-Standing standingOf(Place place)
+qsizetype LinkTypeReader::Cursor::lastLessBefore(qsizetype position)
 {
-    switch (place) {
-    case InComment:
-        return Commented;
-    case InNoscriptText:
-        return InNoscript;
-    case InScriptText:
-        return InScript;
-    case InText:
-    case InStartTag:
-        break;
+    for (; lessScanned < position; ++lessScanned) {
+        if (page[lessScanned] == u'<') {
+            lastLess = lessScanned;
+        }
     }
-    return Visible;
+    return lastLess;
 }
 
 // The <a> tag whose first href value holds the bare address at `position`, or an empty view.
-QStringView hrefTag(QStringView page, const Where &where, qsizetype position)
+QStringView LinkTypeReader::Cursor::hrefTag(const Where &where, qsizetype position)
 {
     qsizetype open = -1;
     if (where.place == InStartTag) {
         open = where.regionStart;
     } else if (where.place != InText) {
-        // Within the comment or raw text only, so the pass stays linear.
-        for (qsizetype i = position - 1; i >= where.regionStart; --i) {
-            if (page[i] == u'<') {
-                open = i;
-                break;
-            }
-        }
+        // Within the comment or raw text only.
+        open = lastLessBefore(position);
+        open = open >= where.regionStart ? open : -1;
     }
     const qsizetype size = page.size();
     if (open < 0 || open + 2 >= size || (page[open + 1] != u'a' && page[open + 1] != u'A') ||
         !(isHtmlSpace(page[open + 2].unicode()) || page[open + 2] == u'/')) {
         return {};
     }
-    bool hrefSeen = false;
-    bool inHref = false;
-    const qsizetype end = scanAttributes(page, open, [&](QStringView name, QStringView value) {
-        if (!hrefSeen && equalsAsciiNoCase(name, u"href")) {
-            hrefSeen = true;
-            const qsizetype start = value.isEmpty() ? -1 : value.data() - page.data();
-            inHref = start >= 0 && start <= position && position < start + value.size();
-        }
-    });
-    return inHref ? page.sliced(open, end - open) : QStringView();
+    if (open != tagOpen) {
+        // Read once however many addresses the tag holds.
+        tagOpen = open;
+        hrefStart = -1;
+        hrefEnd = -1;
+        bool hrefSeen = false;
+        tagEnd = scanAttributes(page, open, [&](QStringView name, QStringView value) {
+            if (!hrefSeen && equalsAsciiNoCase(name, u"href")) {
+                hrefSeen = true;
+                if (!value.isEmpty()) {
+                    hrefStart = value.data() - page.data();
+                    hrefEnd = hrefStart + value.size();
+                }
+            }
+        });
+    }
+    const bool inHref = hrefStart >= 0 && hrefStart <= position && position < hrefEnd;
+    return inHref ? page.sliced(tagOpen, tagEnd - tagOpen) : QStringView();
 }
+
+namespace {
 
 // The element's text up to the first "</a>", as Find_Link makes an anchor of it.
 QString elementText(QStringView page, qsizetype from)
@@ -293,9 +345,59 @@ QString elementText(QStringView page, qsizetype from)
 
 } // namespace
 
+QString LinkType::text() const
+{
+    return found ? wording(rel, standing) : QString();
+}
+
+LinkTypeReader::LinkTypeReader(QStringView page) : d(std::make_unique<Cursor>())
+{
+    d->page = page;
+}
+
+LinkTypeReader::~LinkTypeReader() = default;
+
+LinkType LinkTypeReader::read(const ShownLink &link, QString *elementAnchor)
+{
+    if (link.kind == ShownLink::None) {
+        return {};
+    }
+    const QStringView page = d->page;
+    const qsizetype position = link.hrefStart;
+    const bool placed = position >= 0 && position <= page.size();
+    const Where where = placed ? d->whereIs(position) : Where{};
+    LinkType type{true, 0, standingOf(where.place)};
+    QStringView tag;
+    if (link.kind == ShownLink::Anchor) {
+        // Both bounded by the link's own match.
+        const qsizetype open = position > 0 ? page.lastIndexOf(u'<', position - 1) : -1;
+        if (open < 0) {
+            return type;
+        }
+        const qsizetype close = page.indexOf(u'>', link.hrefEnd);
+        const qsizetype end = close < 0 ? page.size() : close + 1;
+        tag = page.sliced(open, end - open);
+    } else {
+        tag = placed ? d->hrefTag(where, position) : QStringView();
+        if (tag.isEmpty()) {
+            type.rel = kTextRel;
+            return type;
+        }
+        if (elementAnchor != nullptr) {
+            *elementAnchor = elementText(page, tag.data() - page.data() + tag.size());
+        }
+    }
+    const TagReading reading = readTag(tag);
+    type.rel = reading.rel;
+    if (type.standing == LinkType::Visible && reading.hidden) {
+        type.standing = LinkType::Hidden;
+    }
+    return type;
+}
+
 QString relLinkType(QStringView tag)
 {
-    return wording(readTag(tag).rel, Visible);
+    return wording(readTag(tag).rel, LinkType::Visible);
 }
 
 QStringList linkTypeTexts()
@@ -303,7 +405,8 @@ QStringList linkTypeTexts()
     QStringList texts;
     for (int rel = 0; rel <= kTextRel; ++rel) {
         for (int standing = 0; standing < kStandingCount; ++standing) {
-            if (rel != kTextRel || standing != Hidden) { // a bare address has no tag to hide
+            // A bare address has no tag to hide.
+            if (rel != kTextRel || standing != LinkType::Hidden) {
                 texts << wording(rel, standing);
             }
         }
@@ -313,36 +416,7 @@ QStringList linkTypeTexts()
 
 QString linkTypeText(QStringView page, const ShownLink &shown, QString *elementAnchor)
 {
-    if (shown.kind == ShownLink::None) {
-        return {};
-    }
-    const qsizetype position = shown.hrefStart;
-    const bool placed = position >= 0 && position <= page.size();
-    const Where where = placed ? whereIs(page, position) : Where{};
-    Standing standing = standingOf(where.place);
-    QStringView tag;
-    if (shown.kind == ShownLink::Anchor) {
-        const qsizetype open = position > 0 ? page.lastIndexOf(u'<', position - 1) : -1;
-        if (open < 0) {
-            return wording(0, standing);
-        }
-        const qsizetype close = page.indexOf(u'>', shown.hrefEnd);
-        const qsizetype end = close < 0 ? page.size() : close + 1;
-        tag = page.sliced(open, end - open);
-    } else {
-        tag = placed ? hrefTag(page, where, position) : QStringView();
-        if (tag.isEmpty()) {
-            return wording(kTextRel, standing);
-        }
-        if (elementAnchor != nullptr) {
-            *elementAnchor = elementText(page, tag.data() - page.data() + tag.size());
-        }
-    }
-    const TagReading reading = readTag(tag);
-    if (standing == Visible && reading.hidden) {
-        standing = Hidden;
-    }
-    return wording(reading.rel, standing);
+    return LinkTypeReader(page).read(shown, elementAnchor).text();
 }
 
 } // namespace orvane

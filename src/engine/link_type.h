@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <memory>
 
 namespace orvane {
 
@@ -41,6 +42,39 @@ inline constexpr char kTextLink[] = "text";
 // becomes that element's text up to "</a>", tags stripped and trimmed as Find_Link's anchors
 // (empty when the element is never closed).
 QString linkTypeText(QStringView page, const ShownLink &shown, QString *elementAnchor = nullptr);
+
+// What one found link passes on, as linkTypeText words it.
+struct LinkType
+{
+    enum Rel { NoFollow = 1, Sponsored = 2, Ugc = 4, BareText = 8 }; // BareText: no tag
+    enum Standing { Visible, Commented, InNoscript, InScript, Hidden };
+    bool found = false;
+    int rel = 0; // Rel flags
+    Standing standing = Visible;
+
+    // A followed link that stands visibly in the page.
+    bool passes() const { return found && rel == 0 && standing == Visible; }
+    QString text() const;
+};
+
+// Reads the links of one page in page order (each link's href at or after the last one's), in one
+// pass over the page for all of them: each character is looked at a bounded number of times
+// however many links there are. The page must outlive the reader.
+class LinkTypeReader
+{
+public:
+    explicit LinkTypeReader(QStringView page);
+    ~LinkTypeReader();
+    LinkTypeReader(const LinkTypeReader &) = delete;
+    LinkTypeReader &operator=(const LinkTypeReader &) = delete;
+
+    // As linkTypeText, for the next link.
+    LinkType read(const ShownLink &link, QString *elementAnchor = nullptr);
+
+private:
+    struct Cursor;
+    std::unique_ptr<Cursor> d;
+};
 
 // Every text linkTypeText can give but the empty one.
 QStringList linkTypeTexts();

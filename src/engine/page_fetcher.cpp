@@ -464,6 +464,7 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
         }
         return outcome;
     }
+    outcome.cutOff = true;
     if (result == CURLE_OPERATION_TIMEDOUT) {
         outcome.note = QLatin1String(kTimedOut);
     } else if (progress.tooLarge) {

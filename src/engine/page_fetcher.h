@@ -56,6 +56,8 @@ struct FetchOutcome
     // The connection was reset or closed before the answer was whole (not a time-out).
     bool connectionBroke = false;
     int status = 0; // the final response's HTTP status; 0 without a response
+    // The answer arrived in part only: timed out, too large or broken off.
+    bool cutOff = false;
     // Its Retry-After, when it had one that reads as delta-seconds or an HTTP-date.
     std::optional<std::chrono::milliseconds> retryAfter;
     bool challenge = false;    // it carried "cf-mitigated: challenge"

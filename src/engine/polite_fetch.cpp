@@ -56,6 +56,8 @@ FetchedPage fetchPolitely(const QString &url, int timeOutMs)
             page.robotsTags = std::move(outcome.robotsTags);
             page.links = std::move(outcome.links);
             page.finalUrl = QString::fromUtf8(outcome.finalUrl);
+            page.status = outcome.status;
+            page.cutOff = outcome.cutOff;
             return page;
         }
     }

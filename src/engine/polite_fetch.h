@@ -17,6 +17,8 @@ struct FetchedPage
     QString finalUrl;          // the address that answered, after the redirects (empty: the page's)
     // A bot check answered instead of the page; the body is not the page (and is left empty).
     bool botWall = false;
+    int status = 0;      // the final response's HTTP status
+    bool cutOff = false; // the body arrived in part only (the note says why)
 };
 
 inline constexpr char kBlockedByBotCheck[] = "Blocked (bot check)";

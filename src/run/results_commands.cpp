@@ -101,6 +101,17 @@ std::vector<int> foundRows(const ResultsModel &results)
     return rows;
 }
 
+std::vector<int> lostRows(const ResultsModel &results)
+{
+    std::vector<int> rows;
+    for (int row = 0; row < results.rowCount(); ++row) {
+        if (results.rowAt(row).verdict == Verdict::Lost) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
 bool isWebAddress(const QString &address)
 {
     const QUrl url(address, QUrl::StrictMode);

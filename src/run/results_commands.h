@@ -23,6 +23,9 @@ std::vector<int> foundRows(const ResultsModel &results);
 // The rows whose check failed: Status neither empty (still pending) nor "OK".
 std::vector<int> failedRows(const ResultsModel &results);
 
+// The rows whose Verdict is Lost.
+std::vector<int> lostRows(const ResultsModel &results);
+
 // Only web addresses are handed to the browser: a pasted list may hold paths or other schemes.
 bool isWebAddress(const QString &address);
 

@@ -43,6 +43,12 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
         return QString(row.subItems[RobotsSubItem] + QStringLiteral("\ncanonical: ") +
                        row.canonical);
     }
+    if (role == Qt::ToolTipRole && index.column() == VerdictColumn && !row.verdictNote.isEmpty()) {
+        return QString(row.subItems[VerdictSubItem] + u'\n' + row.verdictNote);
+    }
+    if (role == VerdictRole && index.column() == VerdictColumn) {
+        return static_cast<int>(row.verdict);
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         return index.column() == UrlColumn ? row.caption : row.subItems[index.column() - 1];
     }
@@ -62,6 +68,8 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
         return QStringLiteral("URL");
     case FoundColumn:
         return QStringLiteral("Found");
+    case VerdictColumn:
+        return QStringLiteral("Verdict");
     case AnchorTextColumn:
         return QStringLiteral("Anchor Text");
     case UrlFoundColumn:
@@ -148,6 +156,17 @@ void ResultsModel::setImageIndex(int row, int imageIndex)
 void ResultsModel::setCanonical(int row, const QString &address)
 {
     m_rows.at(static_cast<std::size_t>(row)).canonical = address;
+    if (m_updateDepth == 0) {
+        rowChanged(row);
+    }
+}
+
+void ResultsModel::setVerdict(int row, Verdict verdict, const QString &note)
+{
+    ResultRow &changed = m_rows.at(static_cast<std::size_t>(row));
+    changed.verdict = verdict;
+    changed.verdictNote = note;
+    changed.subItems[VerdictSubItem] = verdictText(verdict);
     if (m_updateDepth == 0) {
         rowChanged(row);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/verdict.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
@@ -8,10 +10,11 @@
 
 namespace orvane {
 
-// Columns of the results list: the row caption (the page address) and its six sub-items.
+// Columns of the results list: the row caption (the page address) and its sub-items.
 enum ResultColumn {
     UrlColumn = 0,
     FoundColumn,
+    VerdictColumn,
     AnchorTextColumn,
     UrlFoundColumn,
     StatusColumn,
@@ -26,6 +29,7 @@ enum ResultColumn {
 // Sub-item indexes, as the rows have always numbered them (column = sub-item + 1).
 enum SubItem {
     FoundSubItem = 0,
+    VerdictSubItem,
     AnchorTextSubItem,
     UrlFoundSubItem,
     StatusSubItem,
@@ -47,6 +51,8 @@ struct ResultRow
     std::array<QString, SubItemCount> subItems;
     int imageIndex = ImagePending;
     QString canonical; // named in the Robots cell's tooltip
+    Verdict verdict = Verdict::None;
+    QString verdictNote; // added to the Verdict cell's tooltip
 };
 
 class ResultsModel;
@@ -85,6 +91,8 @@ class ResultsModel : public QAbstractTableModel
 public:
     // The row's image index (int) under this role; the view maps it to a picture.
     static constexpr int ImageIndexRole = Qt::UserRole + 1;
+    // The row's Verdict (int) in the Verdict column; the view colours it.
+    static constexpr int VerdictRole = Qt::UserRole + 2;
 
     explicit ResultsModel(QObject *parent = nullptr);
     ~ResultsModel() override;
@@ -110,6 +118,8 @@ public:
     void setSubItem(int row, int subItem, const QString &text);
     void setImageIndex(int row, int imageIndex);
     void setCanonical(int row, const QString &address);
+    // The Verdict cell's word and, when not empty, a line for its tooltip.
+    void setVerdict(int row, Verdict verdict, const QString &note);
 
 private:
     void rowChanged(int row);

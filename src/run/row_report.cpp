@@ -16,6 +16,7 @@ void RowReport::report(const CheckReport &result)
     try {
         model->setSubItem(row, FoundSubItem,
                           result.found ? QStringLiteral("Found") : QStringLiteral("Not Found"));
+        model->setVerdict(row, result.verdict, result.verdictNote);
         model->setSubItem(row, AnchorTextSubItem, result.anchor);
         model->setSubItem(row, UrlFoundSubItem, result.link);
         model->setSubItem(row, StatusSubItem,

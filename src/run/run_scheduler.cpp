@@ -121,6 +121,7 @@ void RunScheduler::Creaza_download(const QString &URL)
     const ResultRowRef row =
         results.appendRow(URL,
                           {QStringLiteral("Searching..."),
+                           {},
                            QStringLiteral("Downloading..."),
                            {},
                            {},
@@ -137,6 +138,7 @@ void RunScheduler::Creaza_download(const QString &URL)
     const int index = row.row();
     results.beginRowUpdate(index);
     results.setSubItem(index, FoundSubItem, QStringLiteral("Not Found"));
+    results.setVerdict(index, Verdict::Unverified, {});
     results.setSubItem(index, AnchorTextSubItem, QString());
     results.setSubItem(index, StatusSubItem, QLatin1String(kCannotStartWorker));
     results.setSubItem(index, FileSizeSubItem, QStringLiteral("0"));

@@ -116,6 +116,8 @@ QStringList closedColumnTexts(int column, const QLocale &locale)
     case FoundColumn:
         return {QStringLiteral("Searching..."), QStringLiteral("Found"),
                 QStringLiteral("Not Found")};
+    case VerdictColumn:
+        return verdictTexts();
     case StatusColumn: {
         QStringList texts{QStringLiteral("OK")};
         for (const char *status : {kUnableToInitialize, kCannotOpenUrl, kTimedOut,

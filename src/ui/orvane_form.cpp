@@ -300,8 +300,10 @@ int TOrvaneTForm::columnWidthFor(int column) const
     const QFontMetricsF metrics(list->font());
     int wanted = std::max(kDesignedColumnWidths[static_cast<std::size_t>(column)],
                           list->header()->sectionSizeHint(column));
+    // A verdict is drawn on a badge, wider than its word.
+    const int badge = column == VerdictColumn ? 2 * kVerdictBadgePadding : 0;
     for (const QString &text : closedColumnTexts(column, m_scheduler->services().locale)) {
-        wanted = std::max(wanted, qCeil(metrics.horizontalAdvance(text)) + textMargin);
+        wanted = std::max(wanted, qCeil(metrics.horizontalAdvance(text)) + textMargin + badge);
     }
     return wanted;
 }
@@ -369,6 +371,7 @@ void TOrvaneTForm::buildMenus()
         {"SelectSuccessfullylinks1", "Select Successfully links",
          &TOrvaneTForm::SelectSuccessfullylinks1Click},
         {"SelectFailedRows1", "Select Failed Rows", &TOrvaneTForm::SelectFailedRows1Click},
+        {"SelectLostRows1", "Select Lost Rows", &TOrvaneTForm::SelectLostRows1Click},
         {"N4"},
         {"CopySelectedURLstoClipboardAllColumns1", "Copy Selected URLs to Clipboard + All Columns",
          &TOrvaneTForm::CopySelectedURLstoClipboardAllColumns1Click,

@@ -89,6 +89,7 @@ public:
     void CopySelectedURLstoClipboardColumns1Click();
     void CopySelectedURLstoClipboardAllColumns1Click();
     void SelectFailedRows1Click();
+    void SelectLostRows1Click();
     void DownloadsTspSkinListViewDblClick();
     void DownloadsTspSkinListViewInsert(int row);
 
@@ -204,6 +205,6 @@ inline constexpr char kPublisherAddress[] = "https://orvane.app";
 
 // The results list's columns as designed, left to right (URL, Found, ..., Date Checked).
 inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {
-    333, 90, 233, 233, 140, 60, 116, 100, 120, 200};
+    333, 90, 90, 233, 233, 140, 60, 116, 100, 120, 200};
 
 } // namespace orvane

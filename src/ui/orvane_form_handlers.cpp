@@ -115,6 +115,11 @@ void TOrvaneTForm::SelectFailedRows1Click()
     selectOnly(failedRows(*m_results));
 }
 
+void TOrvaneTForm::SelectLostRows1Click()
+{
+    selectOnly(lostRows(*m_results));
+}
+
 std::vector<int> TOrvaneTForm::selectedRows() const
 {
     std::vector<int> rows;

@@ -3,6 +3,7 @@
 #include "run/results_model.h"
 #include "ui/results_list_view.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -38,6 +39,63 @@ QIcon rowImage(int index)
         drawImage(QStringLiteral(":/orvane/row_working.svg")),
     };
     return index >= 0 && index < 4 ? images[static_cast<std::size_t>(index)] : QIcon();
+}
+
+BadgeColours verdictColours(Verdict verdict)
+{
+    // Each word is at least 4.5 times as light or dark as its badge (the WCAG ratio for text).
+    switch (verdict) {
+    case Verdict::Live:
+        return {QColor(0x1b, 0x7f, 0x3a), Qt::white};
+    case Verdict::Weak:
+        return {QColor(0xf2, 0xb7, 0x05), QColor(0x1a, 0x1a, 0x1a)};
+    case Verdict::Lost:
+        return {QColor(0xc6, 0x28, 0x28), Qt::white};
+    case Verdict::Unverified:
+        return {QColor(0x6b, 0x6b, 0x6b), Qt::white};
+    case Verdict::None:
+        break;
+    }
+    return {};
+}
+
+void RowImageDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const
+{
+    const auto verdict = static_cast<Verdict>(index.data(ResultsModel::VerdictRole).toInt());
+    if (index.column() != VerdictColumn || verdict == Verdict::None) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    const QString word = cell.text;
+    cell.text.clear();
+    const QWidget *widget = cell.widget;
+    const QStyle *style = widget != nullptr ? widget->style() : QApplication::style();
+    // The row's background, selection and focus as for any cell, then the badge on top.
+    style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
+    const QFontMetrics metrics(cell.font);
+    const int width = std::min(area.width() - 2,
+                               metrics.horizontalAdvance(word) + 2 * kVerdictBadgePadding);
+    const int height = std::min(area.height(), metrics.height());
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    const QRect badge(area.left() + 1, area.top() + (area.height() - height) / 2, width, height);
+    const BadgeColours colours = verdictColours(verdict);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(colours.fill);
+    painter->drawRoundedRect(badge, 3, 3);
+    painter->setPen(colours.text);
+    painter->setFont(cell.font);
+    const QRect wordArea = badge.adjusted(kVerdictBadgePadding, 0, -kVerdictBadgePadding, 0);
+    painter->drawText(wordArea, Qt::AlignCenter,
+                      metrics.elidedText(word, Qt::ElideRight, wordArea.width()));
+    painter->restore();
 }
 
 void RowImageDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const

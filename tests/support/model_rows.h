@@ -3,6 +3,9 @@
 #include "run/results_model.h"
 
 #include <QStringList>
+#include <array>
+#include <initializer_list>
+#include <utility>
 
 namespace orvane::testing {
 
@@ -14,6 +17,26 @@ inline QStringList rowTexts(const ResultsModel &model, int row)
         texts << model.index(row, column).data().toString();
     }
     return texts;
+}
+
+// Sub-items by name; the others are empty.
+inline std::array<QString, SubItemCount>
+subItems(std::initializer_list<std::pair<SubItem, QString>> cells)
+{
+    std::array<QString, SubItemCount> items;
+    for (const auto &[subItem, text] : cells) {
+        items[static_cast<std::size_t>(subItem)] = text;
+    }
+    return items;
+}
+
+// The sub-items of a row still being checked, as a run adds it.
+inline std::array<QString, SubItemCount>
+pendingSubItems(const QString &date = QStringLiteral("12/9/2026 7:00:00 AM"))
+{
+    return subItems({{FoundSubItem, QStringLiteral("Searching...")},
+                     {AnchorTextSubItem, QStringLiteral("Downloading...")},
+                     {DateCheckedSubItem, date}});
 }
 
 inline int rowImage(const ResultsModel &model, int row)

@@ -142,12 +142,11 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
     EXPECT_EQ(rowTexts(0), (QStringList{"https://a.example/", "Found", "Live", "Example site",
                                         "https://blog.site.example/page", "OK",
                                         QString::number(page.size()), kDate, "dofollow", "", ""}));
-    EXPECT_EQ(
-        rowTexts(1),
-        (QStringList{"https://b.example/", "Found", "Live",
-                     QString::fromUtf16(u"Tom & Jerry \u2014 \"q\""),
-                     "https://site.example/?a=1&b=2", "OK", QString::number(referencing.size()),
-                     kDate, "dofollow", "", ""}));
+    EXPECT_EQ(rowTexts(1),
+              (QStringList{"https://b.example/", "Found", "Live",
+                           QString::fromUtf16(u"Tom & Jerry \u2014 \"q\""),
+                           "https://site.example/?a=1&b=2", "OK",
+                           QString::number(referencing.size()), kDate, "dofollow", "", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
     EXPECT_EQ(found_count, 2);
     EXPECT_EQ(not_found_count, 0);
@@ -167,8 +166,8 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
     EXPECT_EQ(rowTexts(0), (QStringList{"https://plain.example/", "Not Found", "Lost", "", "", "OK",
                                         QString::number(plain.size()), kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
-    EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "Unverified", "", "",
-                                        "Cannot open URL", "0", kDate, "", "", ""}));
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "Unverified", "",
+                                        "", "Cannot open URL", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 0);
     EXPECT_EQ(not_found_count, 2);
@@ -192,12 +191,12 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
     const QStringList expected[] = {
         {"https://slow.example/", "Found", "Live", "Home", "https://site.example/", "Timed out",
          QString::number(linked.size()), kDate, "dofollow", "", ""},
-        {"https://cut.example/", "Found", "Live", "Home", "https://site.example/", "Download incomplete",
-         QString::number(linked.size()), kDate, "dofollow", "", ""},
+        {"https://cut.example/", "Found", "Live", "Home", "https://site.example/",
+         "Download incomplete", QString::number(linked.size()), kDate, "dofollow", "", ""},
         {"https://missing.example/", "Not Found", "Lost", "", "", "HTTP 404", "17", kDate, "", "",
          ""},
-        {"https://huge.example/", "Found", "Live", "Home", "https://site.example/", "Page too large",
-         QString::number(linked.size()), kDate, "dofollow", "", ""},
+        {"https://huge.example/", "Found", "Live", "Home", "https://site.example/",
+         "Page too large", QString::number(linked.size()), kDate, "dofollow", "", ""},
     };
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(rowTexts(row), expected[row]);
@@ -227,8 +226,8 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(rowTexts(0), (QStringList{"https://oom.example/", "Not Found", "Unverified", "", "",
                                         "Out of memory", "0", kDate, "", "", ""}));
-    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "Unverified", "", "", "Check failed",
-                                        "0", kDate, "", "", ""}));
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "Unverified", "", "",
+                                        "Check failed", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
     EXPECT_EQ(not_found_count, 2);
 }

@@ -1,8 +1,10 @@
-// Does a found link count: the rel tokens of the link shown, and the robots rules of the page and
-// of its X-Robots-Tag headers.
+// Does a found link count: the rel tokens of the link shown, the robots rules of the page and of
+// its X-Robots-Tag headers, and the verdict made of them.
 #include "engine/link_finder.h"
 #include "engine/link_type.h"
+#include "engine/page_check.h"
 #include "engine/robots_rules.h"
+#include "engine/verdict.h"
 #include "support/named_cases.h"
 #include "support/qt_print.h"
 
@@ -144,6 +146,110 @@ TEST(LinkTypes, NothingIsShownWithoutAFoundLink)
 {
     EXPECT_EQ(linkTypeText(u"<a rel=nofollow href='x'>", ShownLink{}), QString());
 }
+
+struct FindingsCase
+{
+    const char *name;
+    const char *page;
+    bool found;
+    bool bestPasses;
+    const char *judgedBy = ""; // the link named when it is not the one shown
+    bool searchedInFull = true;
+    // When set, the page's "%1" stands for this, repeated this many times.
+    const char *repeated = nullptr;
+    int times = 0;
+};
+
+// Text and an address: repeated 9,999 times, 16 MiB (or 5 MiB, within the engine's match limit
+// for the one "<a" before them) with as many links to the site.
+const std::string kAddressAmidSixteenMiBText = std::string(1662, 'y') + " https://site.b/ ";
+const char *const kAddressAmidSixteenMiB = kAddressAmidSixteenMiBText.c_str();
+const std::string kAddressAmidFiveMiBText = std::string(508, 'y') + " https://site.b/ ";
+const char *const kAddressAmidFiveMiB = kAddressAmidFiveMiBText.c_str();
+
+class LinkFindingsTable : public ::testing::TestWithParam<FindingsCase>
+{};
+
+TEST_P(LinkFindingsTable, JudgeTheBestLinkAndKnowWhenTheSearchStoppedEarly)
+{
+    const FindingsCase &c = GetParam();
+    QString page = QString::fromUtf8(c.page);
+    if (c.repeated != nullptr) {
+        page = page.arg(QString::fromUtf8(c.repeated).repeated(c.times));
+    }
+    const LinkFindings findings = findLinks(page, QStringLiteral("site.b"), false);
+    EXPECT_EQ(findings.found, c.found);
+    EXPECT_EQ(findings.bestPasses, c.bestPasses);
+    EXPECT_EQ(findings.judgedBy, QString::fromUtf8(c.judgedBy));
+    EXPECT_EQ(findings.searchedInFull, c.searchedInFull);
+}
+
+const FindingsCase kFindingsCases[] = {
+    {"ShownLinkCounts", "<a href='https://site.b/1'>x</a>", true, true},
+    {"EarlierLinkCounts",
+     "<a href='https://site.b/&amp;1'>x</a> <a rel=nofollow href='https://site.b/2'>y</a>", true,
+     true, "judged by: https://site.b/&1 (dofollow)"},
+    {"NoLinkCounts",
+     "<!-- <a href='https://site.b/1'>x</a> --> <a href='https://site.b/2' hidden>y</a>", true,
+     false},
+    {"NotFound", "<a href='https://other.b/'>x</a>", false, false},
+    {"TheMatchBoundHidesTheLink", "%1<a href='https://site.b/'>x</a>", false, false, "", false,
+     "<a href='https://other.b/'>o</a>", 10000},
+    {"LastMatchWithinTheBound", "%1<a href='https://site.b/'>x</a>", true, true, "", true,
+     "<a href='https://other.b/'>o</a>", 9999},
+    // As many links as are examined, in markup built to hurt (link_finder_bench times them).
+    {"TenThousandAddressesInSixteenMiBOfComment", "<!--%1", true, false, "", true,
+     kAddressAmidSixteenMiB, 9999},
+    {"TenThousandAddressesInOneHugeTag", "<a href=/ title='%1'>x</a>", true, false, "", true,
+     kAddressAmidFiveMiB, 9999},
+};
+INSTANTIATE_TEST_SUITE_P(Table, LinkFindingsTable, ::testing::ValuesIn(kFindingsCases),
+                         testing::caseName);
+
+struct VerdictCase
+{
+    const char *name;
+    VerdictFacts facts;
+    Verdict verdict;
+};
+
+class Verdicts : public ::testing::TestWithParam<VerdictCase>
+{};
+
+TEST_P(Verdicts, AnswerDoesTheLinkCount)
+{
+    EXPECT_EQ(judge(GetParam().facts), GetParam().verdict);
+}
+
+constexpr PageReading kWhole = PageReading::Whole;
+const VerdictCase kVerdictCases[] = {
+    // reading, searched in full, found, content mode, link passes, robots
+    {"FollowedVisibleLink", {kWhole, true, true, false, true, 0}, Verdict::Live},
+    {"LinkNotFollowedOrNotVisible", {kWhole, true, true, false, false, 0}, Verdict::Weak},
+    {"PageNotToBeIndexed", {kWhole, true, true, false, true, RobotsNoIndex}, Verdict::Weak},
+    {"PageLinksNotToBeFollowed", {kWhole, true, true, false, true, RobotsNoFollow}, Verdict::Weak},
+    {"PageNotToBeFetched", {kWhole, true, true, false, true, RobotsDisallowed}, Verdict::Weak},
+    {"PageNamesAnotherCanonical",
+     {kWhole, true, true, false, true, RobotsCanonicalised},
+     Verdict::Weak},
+    {"LinkOnAnErrorPage", {PageReading::HttpError, true, true, false, true, 0}, Verdict::Weak},
+    {"LinkOnAPageCutShort", {PageReading::CutOff, true, true, false, true, 0}, Verdict::Live},
+    {"LinkBeforeTheSearchStopped", {kWhole, false, true, false, true, 0}, Verdict::Live},
+    {"GonePageEvenWithTheLink", {PageReading::Gone, true, true, false, true, 0}, Verdict::Lost},
+    {"NotOnAWholePage", {kWhole, true, false, false, false, 0}, Verdict::Lost},
+    {"NotInWhatArrived", {PageReading::CutOff, true, false, false, false, 0}, Verdict::Unverified},
+    {"NotOnAnErrorPage",
+     {PageReading::HttpError, true, false, false, false, 0},
+     Verdict::Unverified},
+    {"NotBeforeTheSearchStopped", {kWhole, false, false, false, false, 0}, Verdict::Unverified},
+    {"PageNotRead", {PageReading::NotRead, true, false, false, false, 0}, Verdict::Unverified},
+    {"FragmentFound", {kWhole, true, true, true, false, RobotsNoFollow}, Verdict::Live},
+    {"FragmentOnAPageNotToBeIndexed",
+     {kWhole, true, true, true, false, RobotsNoIndex},
+     Verdict::Weak},
+    {"FragmentNotFound", {kWhole, true, false, true, false, 0}, Verdict::Lost},
+};
+INSTANTIATE_TEST_SUITE_P(Table, Verdicts, ::testing::ValuesIn(kVerdictCases), testing::caseName);
 
 struct RobotsCase
 {

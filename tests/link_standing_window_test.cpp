@@ -46,20 +46,20 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
     ASSERT_TRUE(waitForRunEnd());
 
     const QStringList expected[] = {
-        {"Found", "dofollow", ""},
-        {"Found", "nofollow ugc", ""},
-        {"Found", "dofollow", "noindex"},
-        {"Found", "dofollow", "nofollow"},
-        {"Found", "text", ""},
-        {"Not Found", "", "noindex nofollow"},
-        {"Not Found", "", "noindex"},
-        {"Not Found", "", ""},
-        {"Found", "dofollow", ""},
+        {"Found", "Live", "dofollow", ""},
+        {"Found", "Weak", "nofollow ugc", ""},
+        {"Found", "Weak", "dofollow", "noindex"},
+        {"Found", "Weak", "dofollow", "nofollow"},
+        {"Found", "Weak", "text", ""},
+        {"Not Found", "Lost", "", "noindex nofollow"},
+        {"Not Found", "Lost", "", "noindex"},
+        {"Not Found", "Unverified", "", ""},
+        {"Found", "Live", "dofollow", ""},
     };
     ASSERT_EQ(form.results()->rowCount(), 9);
     for (int row = 0; row < 9; ++row) {
-        EXPECT_EQ((QStringList{cell(row, FoundColumn), cell(row, LinkTypeColumn),
-                               cell(row, RobotsColumn)}),
+        EXPECT_EQ((QStringList{cell(row, FoundColumn), cell(row, VerdictColumn),
+                               cell(row, LinkTypeColumn), cell(row, RobotsColumn)}),
                   expected[row])
             << row;
     }
@@ -70,8 +70,100 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
     websiteEdit()->setText(QStringLiteral("Our site"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
-    EXPECT_EQ((QStringList{cell(0, FoundColumn), cell(0, LinkTypeColumn), cell(0, RobotsColumn)}),
-              (QStringList{"Found", "", "noindex"}));
+    EXPECT_EQ((QStringList{cell(0, FoundColumn), cell(0, VerdictColumn), cell(0, LinkTypeColumn),
+                           cell(0, RobotsColumn)}),
+              (QStringList{"Found", "Weak", "", "noindex"}));
+}
+
+// The pages that a link buyer meets, each with its whole row and the copy of it.
+TEST_F(LinkStanding, EveryRowHasAVerdictALinkBuyerCanActOn)
+{
+    test::TestHttpServer server;
+    const QByteArray link = "<a href='https://target.example/'>Home</a>";
+    const struct
+    {
+        QByteArray path;
+        int status;
+        QByteArray body;
+        QStringList cells; // Found to Url Found, Status, Link Type to Redirected To
+    } pages[] = {
+        {"/commented",
+         200,
+         "<!-- <a href=\"https://target.example/\">old</a> -->",
+         {"Found", "Weak", "old", "https://target.example/", "OK", "commented", "", ""}},
+        {"/unquoted",
+         200,
+         "<a href=https://target.example/ rel=nofollow>Buy <b>now</b></a>",
+         {"Found", "Weak", "Buy now", "https://target.example/", "OK", "nofollow", "", ""}},
+        {"/many",
+         200,
+         QByteArray("<a href='/p'>p</a>").repeated(40000) + link,
+         {"Not Found", "Unverified", "", "", "OK", "", "", ""}},
+        {"/error",
+         500,
+         "<h1>Oops</h1>" + link,
+         {"Found", "Weak", "Home", "https://target.example/", "HTTP 500", "dofollow", "", ""}},
+        {"/gone",
+         404,
+         "<h1>Gone</h1>" + link,
+         {"Found", "Lost", "Home", "https://target.example/", "HTTP 404", "dofollow", "", ""}},
+        {"/canonical",
+         200,
+         "<link href='https://other.example/' rel=canonical>" + link,
+         {"Found", "Weak", "Home", "https://target.example/", "OK", "dofollow", "canonicalised",
+          ""}},
+        {"/refs",
+         200,
+         "<a href='https://target.example/?a=1&amp;b=2'>Tom &amp; Jerry &#8212; &quot;q&quot;\t"
+         "\r\nand\tmore</a>",
+         {"Found", "Live", QString::fromUtf16(u"Tom & Jerry \u2014 \"q\" and more"),
+          "https://target.example/?a=1&b=2", "OK", "dofollow", "", ""}},
+        {"/best",
+         200,
+         link + "<a rel=nofollow href='https://target.example/2'>Two</a>",
+         {"Found", "Live", "Two", "https://target.example/2", "OK", "nofollow", "", ""}},
+        {"/home", 200, "<p>Welcome</p>", {"Not Found", "Lost", "", "", "OK", "", "", ""}},
+    };
+    QStringList lines;
+    for (const auto &page : pages) {
+        server.handle(page.path, [&page](test::HttpConnection &c) {
+            c.respond(page.status, {"Content-Type: text/html"}, page.body);
+        });
+        lines << server.url(page.path);
+    }
+    server.handle("/moved",
+                  [](test::HttpConnection &c) { c.respond(301, {"Location: /home"}, ""); });
+    setPages(lines << server.url("/moved"));
+    websiteEdit()->setText(QStringLiteral("target.example"));
+    form.spSkinSpeedButton1Click();
+    ASSERT_TRUE(waitForRunEnd());
+
+    ASSERT_EQ(form.results()->rowCount(), std::size(pages) + 1);
+    for (std::size_t row = 0; row < std::size(pages); ++row) {
+        const int r = static_cast<int>(row);
+        QStringList cells = testing::rowTexts(*form.results(), r).mid(FoundColumn);
+        EXPECT_EQ(cells.takeAt(FileSizeColumn - 1), QString::number(pages[row].body.size()));
+        cells.removeAt(DateCheckedColumn - 2);
+        EXPECT_EQ(cells, pages[row].cells) << pages[row].path.constData();
+    }
+    const int moved = static_cast<int>(std::size(pages));
+    EXPECT_EQ(cell(moved, VerdictColumn), QStringLiteral("Lost"));
+    EXPECT_EQ(cell(moved, RedirectedToColumn), server.url("/home"));
+    const int best = moved - 2;
+    EXPECT_EQ(form.results()->index(best, VerdictColumn).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Live\njudged by: https://target.example/ (dofollow)"));
+
+    // The copy carries the texts as they are shown.
+    const int refs = best - 1;
+    resultsList()->selectionModel()->select(form.results()->index(refs, 0),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
+    EXPECT_EQ(desktop.clipboard.last().split(QStringLiteral("\r\n")).at(1),
+              QStringList({server.url("/refs"), pages[refs].cells.mid(0, 5).join(u'\t'),
+                           QString::number(pages[refs].body.size()), cell(refs, DateCheckedColumn),
+                           "dofollow\t\t"})
+                  .join(u'\t'));
 }
 
 TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)

@@ -18,9 +18,9 @@ TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
 
     ASSERT_EQ(model.rowCount(), 1);
     ASSERT_EQ(model.columnCount(), 11);
-    const QStringList headers = {"URL",       "Found",        "Verdict",   "Anchor Text",
-                                 "Url Found", "Status",       "File Size", "Date Checked",
-                                 "Link Type", "Robots",       "Redirected To"};
+    const QStringList headers = {"URL",       "Found",  "Verdict",      "Anchor Text",
+                                 "Url Found", "Status", "File Size",    "Date Checked",
+                                 "Link Type", "Robots", "Redirected To"};
     for (int column = 0; column < 11; ++column) {
         EXPECT_EQ(model.headerData(column, Qt::Horizontal).toString(), headers[column]);
     }
@@ -37,8 +37,10 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    const ResultRowRef first = model.appendRow(QStringLiteral("a"), pendingSubItems(), ImagePending);
-    const ResultRowRef second = model.appendRow(QStringLiteral("b"), pendingSubItems(), ImagePending);
+    const ResultRowRef first =
+        model.appendRow(QStringLiteral("a"), pendingSubItems(), ImagePending);
+    const ResultRowRef second =
+        model.appendRow(QStringLiteral("b"), pendingSubItems(), ImagePending);
     EXPECT_EQ(first.row(), 0);
     EXPECT_EQ(second.row(), 1);
 
@@ -47,7 +49,8 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
     EXPECT_FALSE(second.exists());
 
     // A new run's rows sit at the old indexes but are other rows.
-    const ResultRowRef fresh = model.appendRow(QStringLiteral("c"), pendingSubItems(), ImagePending);
+    const ResultRowRef fresh =
+        model.appendRow(QStringLiteral("c"), pendingSubItems(), ImagePending);
     EXPECT_EQ(fresh.row(), 0);
     EXPECT_FALSE(first.exists());
 
@@ -80,7 +83,8 @@ TEST(ResultsModel, UpdateBracketGivesOneViewUpdatePerRow)
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0][0].toModelIndex(), model.index(1, 0));
     EXPECT_EQ(changed[0][1].toModelIndex(), model.index(1, ResultColumnCount - 1));
-    EXPECT_EQ(model.index(1, StatusColumn).data().toString(), QStringLiteral("x%1").arg(StatusSubItem));
+    EXPECT_EQ(model.index(1, StatusColumn).data().toString(),
+              QStringLiteral("x%1").arg(StatusSubItem));
     EXPECT_EQ(model.index(1, UrlColumn).data(ResultsModel::ImageIndexRole).toInt(), ImageFound);
 
     // Outside a bracket every change shows at once.

@@ -38,21 +38,24 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
 {
     const ResultRowRef first = addPendingRow(QStringLiteral("https://a.example/"));
     const ResultRowRef second = addPendingRow(QStringLiteral("https://b.example/"));
-    CheckReport weak{true,
+    CheckReport live{true,
                      QStringLiteral("https://site.example/x"),
                      QStringLiteral("Our site"),
                      QStringLiteral("OK"),
                      1234,
                      QStringLiteral("nofollow ugc"),
-                     QStringLiteral("noindex")};
-    weak.verdict = Verdict::Weak;
-    RowReport(first).report(weak);
+                     {}};
+    // Judged by another link than the one shown, which the cell's tooltip names.
+    live.verdict = Verdict::Live;
+    live.verdictNote = QStringLiteral("judged by: https://site.example/y (dofollow)");
+    RowReport(first).report(live);
     EXPECT_EQ(rowTexts(0),
-              (QStringList{"https://a.example/", "Found", "Weak", "Our site",
-                           "https://site.example/x", "OK", "1234", kDate, "nofollow ugc",
-                           "noindex", ""}));
+              (QStringList{"https://a.example/", "Found", "Live", "Our site",
+                           "https://site.example/x", "OK", "1234", kDate, "nofollow ugc", "", ""}));
     EXPECT_EQ(model.index(0, VerdictColumn).data(ResultsModel::VerdictRole).toInt(),
-              int(Verdict::Weak));
+              int(Verdict::Live));
+    EXPECT_EQ(model.index(0, VerdictColumn).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Live\njudged by: https://site.example/y (dofollow)"));
     EXPECT_EQ(rowImage(0), ImageFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 0);
@@ -60,9 +63,8 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
     // The status is cut down to what a row shows; the other texts are shown as they came.
     RowReport(second).report(
         {false, {}, {}, QStringLiteral("Error (12029): can't connect.\r\n"), 0, {}, {}});
-    EXPECT_EQ(rowTexts(1),
-              (QStringList{"https://b.example/", "Not Found", "Unverified", "", "",
-                           "Error 12029 cant connect", "0", kDate, "", "", ""}));
+    EXPECT_EQ(rowTexts(1), (QStringList{"https://b.example/", "Not Found", "Unverified", "", "",
+                                        "Error 12029 cant connect", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
     EXPECT_EQ(found_count, 1);
     EXPECT_EQ(not_found_count, 1);

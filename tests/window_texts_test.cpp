@@ -28,6 +28,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
+#include <cmath>
 
 namespace orvane {
 namespace {
@@ -241,8 +242,10 @@ TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddl
     for (int column = 0; column < ResultColumnCount; ++column) {
         const int width = list->columnWidth(column);
         EXPECT_GE(width, kDesignedColumnWidths[static_cast<std::size_t>(column)]) << column;
+        // A verdict's badge is wider than its word.
+        const int badge = column == VerdictColumn ? 2 * kVerdictBadgePadding : 0;
         for (const QString &text : closedColumnTexts(column, locale)) {
-            EXPECT_LE(metrics.horizontalAdvance(text) + margin, width)
+            EXPECT_LE(metrics.horizontalAdvance(text) + margin + badge, width)
                 << column << ": " << qPrintable(text);
         }
     }
@@ -258,6 +261,29 @@ TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddl
     for (const int column : {UrlColumn, AnchorTextColumn, UrlFoundColumn}) {
         EXPECT_EQ(list->columnWidth(column),
                   kDesignedColumnWidths[static_cast<std::size_t>(column)]);
+    }
+}
+
+// The word on each badge is readable whatever the row's background (white, or either selection
+// colour): it keeps the WCAG contrast for text with its own badge, and no two badges look alike.
+TEST(VerdictBadges, KeepTheirWordReadableAndDifferFromEachOther)
+{
+    const auto luminance = [](const QColor &colour) {
+        const auto linear = [](double c) {
+            return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+               0.0722 * linear(colour.blueF());
+    };
+    QList<QRgb> fills;
+    for (const Verdict verdict :
+         {Verdict::Live, Verdict::Weak, Verdict::Lost, Verdict::Unverified}) {
+        const BadgeColours colours = verdictColours(verdict);
+        const double lighter = std::max(luminance(colours.fill), luminance(colours.text));
+        const double darker = std::min(luminance(colours.fill), luminance(colours.text));
+        EXPECT_GE((lighter + 0.05) / (darker + 0.05), 4.5) << qPrintable(verdictText(verdict));
+        EXPECT_FALSE(fills.contains(colours.fill.rgb())) << qPrintable(verdictText(verdict));
+        fills << colours.fill.rgb();
     }
 }
 

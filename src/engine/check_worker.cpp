@@ -129,8 +129,8 @@ void TMyThread::Execute()
 void TMyThread::Show_Result()
 {
     fReceiver->report(CheckReport{fGasit, fReturnare_URL, fReturnare_Ancora, fRezultat, fSize,
-                                  fLinkType, fRobots, fBotWall, fRedirectedTo, fCanonical,
-                                  fVerdict, fVerdictNote});
+                                  fLinkType, fRobots, fBotWall, fRedirectedTo, fCanonical, fVerdict,
+                                  fVerdictNote});
 }
 
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait)

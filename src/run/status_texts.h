@@ -24,7 +24,8 @@ QString dateCheckedText(const QDateTime &when, const QLocale &locale);
 
 // Every text that a results column whose values form a closed set can show: Found, Verdict,
 // Status, File Size (up to eight digits), Date Checked in this locale, Link Type and Robots; none
-// for the columns of free text (the addresses and the anchor text). Used to size the columns so that none of these is cut.
+// for the columns of free text (the addresses and the anchor text). Used to size the columns so
+// that none of these is cut.
 QStringList closedColumnTexts(int column, const QLocale &locale);
 
 } // namespace orvane

@@ -77,8 +77,8 @@ void RowImageDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
     const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
     const QFontMetrics metrics(cell.font);
-    const int width = std::min(area.width() - 2,
-                               metrics.horizontalAdvance(word) + 2 * kVerdictBadgePadding);
+    const int width =
+        std::min(area.width() - 2, metrics.horizontalAdvance(word) + 2 * kVerdictBadgePadding);
     const int height = std::min(area.height(), metrics.height());
     if (width <= 0 || height <= 0) {
         return;

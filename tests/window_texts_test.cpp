@@ -339,7 +339,7 @@ TEST_F(WindowTexts, CellsShowTheirWholeTextAsTooltipAndTheSelectionFollowsTheFoc
     EXPECT_NE(unfocused.palette.color(QPalette::Highlight), list->palette().color(QPalette::Base));
 }
 
-TEST_F(WindowTexts, ScrollBarsAreNineteenPixels)
+TEST_F(WindowTexts, ScrollBarsAreNineteenPixelsAndRowsKeepTheirHeight)
 {
     pagesMemo()->setPlainText(QString(400, u'x') + QString(40, u'\n'));
     QApplication::processEvents();
@@ -352,6 +352,14 @@ TEST_F(WindowTexts, ScrollBarsAreNineteenPixels)
         testing::waitUntil([this] { return resultsList()->verticalScrollBar()->isVisible(); }));
     EXPECT_EQ(resultsList()->verticalScrollBar()->width(), 19);
     EXPECT_EQ(resultsList()->horizontalScrollBar()->height(), 19);
+
+    // Rows keep their height with the row images scrolled out of view, as rows come in.
+    const int rowHeight = resultsList()->visualRect(form.results()->index(0, UrlColumn)).height();
+    resultsList()->horizontalScrollBar()->setValue(resultsList()->horizontalScrollBar()->maximum());
+    form.results()->appendRow(QString(500, u'w'), {}, ImagePending);
+    QApplication::processEvents();
+    EXPECT_EQ(resultsList()->visualRect(form.results()->index(0, RobotsColumn)).height(),
+              rowHeight);
 }
 
 } // namespace

@@ -4,9 +4,11 @@
 #include "ui/results_list_view.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <QtMath>
 #include <array>
 
 namespace orvane {
@@ -76,26 +78,39 @@ void RowImageDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     // The row's background, selection and focus as for any cell, then the badge on top.
     style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
     const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
-    const QFontMetrics metrics(cell.font);
-    const int width =
-        std::min(area.width() - 2, metrics.horizontalAdvance(word) + 2 * kVerdictBadgePadding);
-    const int height = std::min(area.height(), metrics.height());
-    if (width <= 0 || height <= 0) {
-        return;
-    }
-    const QRect badge(area.left() + 1, area.top() + (area.height() - height) / 2, width, height);
-    const BadgeColours colours = verdictColours(verdict);
     painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(colours.fill);
-    painter->drawRoundedRect(badge, 3, 3);
-    painter->setPen(colours.text);
     painter->setFont(cell.font);
-    const QRect wordArea = badge.adjusted(kVerdictBadgePadding, 0, -kVerdictBadgePadding, 0);
-    painter->drawText(wordArea, Qt::AlignCenter,
-                      metrics.elidedText(word, Qt::ElideRight, wordArea.width()));
+    // Measured as the painter draws (fractional advances), so that no word is cut needlessly.
+    const QFontMetricsF metrics(painter->font(), painter->device());
+    const int width = std::min(area.width() - 2, qCeil(metrics.horizontalAdvance(word)) +
+                                                     2 * kVerdictBadgePadding);
+    const int height = std::min(area.height(), qCeil(metrics.height()));
+    if (width > 0 && height > 0) {
+        const QRect badge(area.left() + 1, area.top() + (area.height() - height) / 2, width,
+                          height);
+        const BadgeColours colours = verdictColours(verdict);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(colours.fill);
+        painter->drawRoundedRect(badge, 3, 3);
+        painter->setPen(colours.text);
+        const QRect wordArea = badge.adjusted(kVerdictBadgePadding, 0, -kVerdictBadgePadding, 0);
+        painter->drawText(wordArea, Qt::AlignCenter,
+                          metrics.elidedText(word, Qt::ElideRight, wordArea.width()));
+    }
     painter->restore();
+}
+
+QSize RowImageDelegate::sizeHint(const QStyleOptionViewItem &option,
+                                 const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    if (index.column() != UrlColumn) {
+        const QModelIndex withImage = index.siblingAtColumn(UrlColumn);
+        size.setHeight(
+            std::max(size.height(), QStyledItemDelegate::sizeHint(option, withImage).height()));
+    }
+    return size;
 }
 
 void RowImageDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const

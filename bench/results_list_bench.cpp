@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTreeView>
+#include <array>
 #include <cstdio>
 #include <functional>
 
@@ -32,7 +33,8 @@ public:
 };
 
 // Rows as a run leaves them: a third found with an anchor, failures of several kinds, the date of
-// the check and, where found, the link type; robots rules on some pages.
+// the check and, where found, the link type; robots rules on some pages, a redirect on some, and
+// the verdict of each.
 void fill(ResultsModel &results)
 {
     const QString date = QStringLiteral("9 Dec 2026 17:33:05");
@@ -48,19 +50,34 @@ void fill(ResultsModel &results)
     const QString noindex = QStringLiteral("noindex");
     for (int i = 0; i < kRows; ++i) {
         const bool isFound = i % 3 == 0;
-        const QString &status = statuses[i % 6];
-        results.appendRow(
-            QStringLiteral("https://www.site%1.example/blog/post-%2?ref=%3")
-                .arg(i % 9000)
-                .arg(i)
-                .arg(i % 7),
-            {isFound ? found : notFound,
-             isFound ? QStringLiteral("Widgets for every workshop %1").arg(i % 50) : QString(),
-             isFound ? QStringLiteral("https://www.my-site.example/page-%1").arg(i % 40)
-                     : QString(),
-             status, QString::number(20000 + i % 90000), date, isFound ? dofollow : QString(),
-             i % 10 == 0 ? noindex : QString()},
-            isFound ? ImageFound : ImageNotFound);
+        const int statusIndex = i % 6;
+        const bool hasNoindex = i % 10 == 0;
+        std::array<QString, SubItemCount> cells;
+        cells[FoundSubItem] = isFound ? found : notFound;
+        if (isFound) {
+            cells[AnchorTextSubItem] = QStringLiteral("Widgets for every workshop %1").arg(i % 50);
+            cells[UrlFoundSubItem] = QStringLiteral("https://www.my-site.example/page-%1").arg(i % 40);
+            cells[LinkTypeSubItem] = dofollow;
+        }
+        cells[StatusSubItem] = statuses[statusIndex];
+        cells[FileSizeSubItem] = QString::number(20000 + i % 90000);
+        cells[DateCheckedSubItem] = date;
+        cells[RobotsSubItem] = hasNoindex ? noindex : QString();
+        if (i % 8 == 0) {
+            cells[RedirectedToSubItem] = QStringLiteral("https://www.site%1.example/").arg(i % 9000);
+        }
+        results.appendRow(QStringLiteral("https://www.site%1.example/blog/post-%2?ref=%3")
+                              .arg(i % 9000)
+                              .arg(i)
+                              .arg(i % 7),
+                          cells, isFound ? ImageFound : ImageNotFound);
+        Verdict verdict = Verdict::Unverified;
+        if (isFound) {
+            verdict = statusIndex < 3 && !hasNoindex ? Verdict::Live : Verdict::Weak;
+        } else if (statusIndex <= 3) {
+            verdict = Verdict::Lost;
+        }
+        results.setVerdict(results.rowCount() - 1, verdict, {});
     }
 }
 
@@ -113,6 +130,7 @@ int main(int argc, char **argv)
     report("Select Failed Rows", timeMs([&form] { form.SelectFailedRows1Click(); }), false);
     report("... + All Columns (failed rows)",
            timeMs([&form] { form.CopySelectedURLstoClipboardAllColumns1Click(); }), true);
+    report("Select Lost Rows", timeMs([&form] { form.SelectLostRows1Click(); }), false);
     std::printf("results: peak RSS %ld kB\n", test::statusKb("VmHWM"));
     return 0;
 }

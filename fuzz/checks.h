@@ -240,6 +240,17 @@ inline std::string checkOneFind(const QString &page, const QString &target)
         const bool found = Find_Link(page, target, link, anchor, false, shown);
         if (std::string error = checkLinkType(page, found, link, shown); !error.empty())
             return error + mode + where;
+        // Every link found, read in one pass, reads as it does on its own.
+        LinkSearchDetail detail;
+        QString detailLink;
+        QString detailAnchor;
+        Find_Link(page, target, detailLink, detailAnchor, false, detail);
+        LinkTypeReader reader(page);
+        for (const ShownLink &each : detail.qualifying) {
+            if (reader.read(each).text() != linkTypeText(page, each))
+                return "one pass and a reading of its own disagree at " +
+                       std::to_string(each.hrefStart) + mode + where;
+        }
         if (!found) {
             if (link != unsetLink || anchor != unsetAnchor)
                 return "nothing found" + mode + " but the link or the anchor was written" + where;

@@ -262,17 +262,16 @@ void worstCases(int repeat)
             QString page;
         } hostile[] = {
             {"links in one comment", u"<!--"_s + unit.repeated(links)},
-            {"\"<!--\" then a link", repeatedTo(u"<!--"_s, mib * 1024 * 1024) +
-                                           u"<a href='https://site.b/'>x</a>"_s},
+            {"\"<!--\" then a link",
+             repeatedTo(u"<!--"_s, mib * 1024 * 1024) + u"<a href='https://site.b/'>x</a>"_s},
             {"nested <noscript> then a link",
              repeatedTo(u"<noscript>"_s, mib * 1024 * 1024) +
                  u"<a href='https://site.b/' rel=nofollow>x</a>"_s},
         };
         for (const auto &c : hostile) {
             bool found = false;
-            const double seconds = bestSecondsOf(repeat, [&] {
-                found = orvane::findLinks(c.page, u"site.b"_s, false).found;
-            });
+            const double seconds = bestSecondsOf(
+                repeat, [&] { found = orvane::findLinks(c.page, u"site.b"_s, false).found; });
             std::printf("hostile markup: %2lld MiB, %-32s %8.1f ms (found: %s)\n",
                         static_cast<long long>(mib), c.name, seconds * 1e3, found ? "yes" : "no");
         }

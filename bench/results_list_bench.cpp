@@ -56,7 +56,8 @@ void fill(ResultsModel &results)
         cells[FoundSubItem] = isFound ? found : notFound;
         if (isFound) {
             cells[AnchorTextSubItem] = QStringLiteral("Widgets for every workshop %1").arg(i % 50);
-            cells[UrlFoundSubItem] = QStringLiteral("https://www.my-site.example/page-%1").arg(i % 40);
+            cells[UrlFoundSubItem] =
+                QStringLiteral("https://www.my-site.example/page-%1").arg(i % 40);
             cells[LinkTypeSubItem] = dofollow;
         }
         cells[StatusSubItem] = statuses[statusIndex];
@@ -64,7 +65,8 @@ void fill(ResultsModel &results)
         cells[DateCheckedSubItem] = date;
         cells[RobotsSubItem] = hasNoindex ? noindex : QString();
         if (i % 8 == 0) {
-            cells[RedirectedToSubItem] = QStringLiteral("https://www.site%1.example/").arg(i % 9000);
+            cells[RedirectedToSubItem] =
+                QStringLiteral("https://www.site%1.example/").arg(i % 9000);
         }
         results.appendRow(QStringLiteral("https://www.site%1.example/blog/post-%2?ref=%3")
                               .arg(i % 9000)

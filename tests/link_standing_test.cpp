@@ -23,6 +23,8 @@ struct LinkTypeCase
     // When set, the page's "%1" stands for this, repeated this many times.
     const char *repeated = nullptr;
     int times = 0;
+    const char *judgedBy = ""; // an earlier link that counts when the shown one does not
+    bool searchedInFull = true;
 };
 
 class LinkTypes : public ::testing::TestWithParam<LinkTypeCase>
@@ -35,20 +37,27 @@ TEST_P(LinkTypes, DescribeTheLinkShownInUrlFound)
     if (c.repeated != nullptr) {
         page = page.arg(QString::fromUtf8(c.repeated).repeated(c.times));
     }
-    QString link;
-    QString anchor;
-    ShownLink shown;
-    const bool found = Find_Link(page, QStringLiteral("site.b"), link, anchor, false, shown);
-    ASSERT_EQ(found, c.linkType != nullptr);
-    if (found) {
-        const QString type = linkTypeText(page, shown, &anchor);
-        EXPECT_EQ(type, QString::fromUtf8(c.linkType));
-        EXPECT_TRUE(linkTypeTexts().contains(type)); // the column is wide enough for it
+    const LinkFindings findings = findLinks(page, QStringLiteral("site.b"), false);
+    ASSERT_EQ(findings.found, c.linkType != nullptr);
+    if (findings.found) {
+        EXPECT_EQ(findings.linkType, QString::fromUtf8(c.linkType));
+        EXPECT_TRUE(linkTypeTexts().contains(findings.linkType)); // the column is wide enough
     }
     if (c.anchor != nullptr) {
-        EXPECT_EQ(anchor, QString::fromUtf8(c.anchor));
+        EXPECT_EQ(findings.anchor, QString::fromUtf8(c.anchor));
     }
+    // The verdict is judged by the best link found.
+    EXPECT_EQ(findings.judgedBy, QString::fromUtf8(c.judgedBy));
+    EXPECT_EQ(findings.bestPasses, findings.linkType == QLatin1String(kDofollow) || *c.judgedBy);
+    EXPECT_EQ(findings.searchedInFull, c.searchedInFull);
 }
+
+// Text and an address: repeated 9,999 times, 16 MiB (or 5 MiB, within the engine's match limit
+// for the one "<a" before them) with as many links to the site.
+const std::string kAddressAmidSixteenMiBText = std::string(1662, 'y') + " https://site.b/ ";
+const char *const kAddressAmidSixteenMiB = kAddressAmidSixteenMiBText.c_str();
+const std::string kAddressAmidFiveMiBText = std::string(508, 'y') + " https://site.b/ ";
+const char *const kAddressAmidFiveMiB = kAddressAmidFiveMiBText.c_str();
 
 const LinkTypeCase kLinkTypeCases[] = {
     {"NoRel", "<a href='https://site.b/'>x</a>", "dofollow"},
@@ -139,6 +148,19 @@ const LinkTypeCase kLinkTypeCases[] = {
      1000 * 1000},
     {"AddressAfterSixteenMiBInAComment", "<!--%1https://site.b/", "text commented", nullptr, "x",
      16 * 1024 * 1024},
+    // As many links as are examined, in markup built to hurt (link_finder_bench times them).
+    {"TenThousandAddressesInSixteenMiBOfComment", "<!--%1", "text commented", nullptr,
+     kAddressAmidSixteenMiB, 9999},
+    {"TenThousandAddressesInOneHugeTag", "<a href=/ title='%1'>x</a>", "text", nullptr,
+     kAddressAmidFiveMiB, 9999},
+    // The best link, and a search that stopped before the page's end.
+    {"EarlierLinkCounts",
+     "<a href='https://site.b/&amp;1'>x</a> <a rel=nofollow href='https://site.b/2'>y</a>",
+     "nofollow", "y", nullptr, 0, "judged by: https://site.b/&1 (dofollow)"},
+    {"TheMatchBoundHidesTheLink", "%1<a href='https://site.b/'>x</a>", nullptr, nullptr,
+     "<a href='https://other.b/'>o</a>", 10000, "", false},
+    {"LastMatchWithinTheBound", "%1<a href='https://site.b/'>x</a>", "dofollow", nullptr,
+     "<a href='https://other.b/'>o</a>", 9999},
 };
 INSTANTIATE_TEST_SUITE_P(Table, LinkTypes, ::testing::ValuesIn(kLinkTypeCases), testing::caseName);
 
@@ -146,65 +168,6 @@ TEST(LinkTypes, NothingIsShownWithoutAFoundLink)
 {
     EXPECT_EQ(linkTypeText(u"<a rel=nofollow href='x'>", ShownLink{}), QString());
 }
-
-struct FindingsCase
-{
-    const char *name;
-    const char *page;
-    bool found;
-    bool bestPasses;
-    const char *judgedBy = ""; // the link named when it is not the one shown
-    bool searchedInFull = true;
-    // When set, the page's "%1" stands for this, repeated this many times.
-    const char *repeated = nullptr;
-    int times = 0;
-};
-
-// Text and an address: repeated 9,999 times, 16 MiB (or 5 MiB, within the engine's match limit
-// for the one "<a" before them) with as many links to the site.
-const std::string kAddressAmidSixteenMiBText = std::string(1662, 'y') + " https://site.b/ ";
-const char *const kAddressAmidSixteenMiB = kAddressAmidSixteenMiBText.c_str();
-const std::string kAddressAmidFiveMiBText = std::string(508, 'y') + " https://site.b/ ";
-const char *const kAddressAmidFiveMiB = kAddressAmidFiveMiBText.c_str();
-
-class LinkFindingsTable : public ::testing::TestWithParam<FindingsCase>
-{};
-
-TEST_P(LinkFindingsTable, JudgeTheBestLinkAndKnowWhenTheSearchStoppedEarly)
-{
-    const FindingsCase &c = GetParam();
-    QString page = QString::fromUtf8(c.page);
-    if (c.repeated != nullptr) {
-        page = page.arg(QString::fromUtf8(c.repeated).repeated(c.times));
-    }
-    const LinkFindings findings = findLinks(page, QStringLiteral("site.b"), false);
-    EXPECT_EQ(findings.found, c.found);
-    EXPECT_EQ(findings.bestPasses, c.bestPasses);
-    EXPECT_EQ(findings.judgedBy, QString::fromUtf8(c.judgedBy));
-    EXPECT_EQ(findings.searchedInFull, c.searchedInFull);
-}
-
-const FindingsCase kFindingsCases[] = {
-    {"ShownLinkCounts", "<a href='https://site.b/1'>x</a>", true, true},
-    {"EarlierLinkCounts",
-     "<a href='https://site.b/&amp;1'>x</a> <a rel=nofollow href='https://site.b/2'>y</a>", true,
-     true, "judged by: https://site.b/&1 (dofollow)"},
-    {"NoLinkCounts",
-     "<!-- <a href='https://site.b/1'>x</a> --> <a href='https://site.b/2' hidden>y</a>", true,
-     false},
-    {"NotFound", "<a href='https://other.b/'>x</a>", false, false},
-    {"TheMatchBoundHidesTheLink", "%1<a href='https://site.b/'>x</a>", false, false, "", false,
-     "<a href='https://other.b/'>o</a>", 10000},
-    {"LastMatchWithinTheBound", "%1<a href='https://site.b/'>x</a>", true, true, "", true,
-     "<a href='https://other.b/'>o</a>", 9999},
-    // As many links as are examined, in markup built to hurt (link_finder_bench times them).
-    {"TenThousandAddressesInSixteenMiBOfComment", "<!--%1", true, false, "", true,
-     kAddressAmidSixteenMiB, 9999},
-    {"TenThousandAddressesInOneHugeTag", "<a href=/ title='%1'>x</a>", true, false, "", true,
-     kAddressAmidFiveMiB, 9999},
-};
-INSTANTIATE_TEST_SUITE_P(Table, LinkFindingsTable, ::testing::ValuesIn(kFindingsCases),
-                         testing::caseName);
 
 struct VerdictCase
 {

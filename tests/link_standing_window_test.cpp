@@ -15,7 +15,8 @@ namespace {
 
 using LinkStanding = testing::WindowTest;
 
-TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
+// The pages a link buyer meets, in one run: where the link stands, whether it counts, and the copy.
+TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
 {
     test::TestHttpServer server;
     const auto page = [&server](const QByteArray &path, const QByteArray &body,
@@ -35,34 +36,76 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
         page("/none", "<p>nothing</p>", {"X-Robots-Tag: none"}),
         page("/gone", "<meta name=googlebot content=noindex><h1>Gone</h1>", {}, 410),
         test::closedPortUrl(),
+        page("/commented", "<!-- " + link + " -->"),
+        page("/unquoted", "<a href=https://www.site.example/ rel=nofollow>Our <b>site</b></a>"),
+        page("/many", QByteArray("<a href='/p'>p</a>").repeated(40000) + link),
+        page("/error", "<h1>Oops</h1>" + link, {}, 500),
+        page("/missing", "<h1>Not here</h1>" + link, {}, 404),
+        page("/canonical", "<link href='https://other.example/' rel=canonical>" + link),
+        page("/refs", "<a href='https://www.site.example/?a=1&amp;b=2'>Tom &amp; Jerry &#8212; "
+                      "&quot;q&quot;\t\r\nand\tmore</a>"),
+        page("/best", link + "<a rel=nofollow href='https://www.site.example/2'>Two</a>"),
+        page("/home", "<p>Welcome</p>"),
     });
     // Only the final response's headers count, not those of a redirect on the way.
     server.handle("/moved", [](test::HttpConnection &c) {
         c.respond(301, {"Location: /plain", "X-Robots-Tag: noindex"}, "");
     });
-    pagesMemo()->appendPlainText(server.url("/moved"));
+    server.handle("/left",
+                  [](test::HttpConnection &c) { c.respond(301, {"Location: /home"}, ""); });
+    pagesMemo()->appendPlainText(server.url("/moved") + u'\n' + server.url("/left"));
     websiteEdit()->setText(QStringLiteral("site.example"));
     form.spSkinSpeedButton1Click();
     ASSERT_TRUE(waitForRunEnd());
 
+    const QString site = QStringLiteral("https://www.site.example/");
+    // Found, Verdict, Anchor Text, Url Found, Status, Link Type, Robots.
     const QStringList expected[] = {
-        {"Found", "Live", "dofollow", ""},
-        {"Found", "Weak", "nofollow ugc", ""},
-        {"Found", "Weak", "dofollow", "noindex"},
-        {"Found", "Weak", "dofollow", "nofollow"},
-        {"Found", "Weak", "text", ""},
-        {"Not Found", "Lost", "", "noindex nofollow"},
-        {"Not Found", "Lost", "", "noindex"},
-        {"Not Found", "Unverified", "", ""},
-        {"Found", "Live", "dofollow", ""},
+        {"Found", "Live", "Our site", site, "OK", "dofollow", ""},
+        {"Found", "Weak", "Our site", site, "OK", "nofollow ugc", ""},
+        {"Found", "Weak", "Our site", site, "OK", "dofollow", "noindex"},
+        {"Found", "Weak", "Our site", site, "OK", "dofollow", "nofollow"},
+        {"Found", "Weak", "", site, "OK", "text", ""},
+        {"Not Found", "Lost", "", "", "OK", "", "noindex nofollow"},
+        {"Not Found", "Lost", "", "", "HTTP 410", "", "noindex"},
+        {"Not Found", "Unverified", "", "", "Cannot open URL", "", ""},
+        {"Found", "Weak", "Our site", site, "OK", "commented", ""},
+        {"Found", "Weak", "Our site", site, "OK", "nofollow", ""},
+        {"Not Found", "Unverified", "", "", "OK", "", ""}, // past the 10,000 links examined
+        {"Found", "Weak", "Our site", site, "HTTP 500", "dofollow", ""},
+        {"Found", "Lost", "Our site", site, "HTTP 404", "dofollow", ""},
+        {"Found", "Weak", "Our site", site, "OK", "dofollow", "canonicalised"},
+        {"Found", "Live", QString::fromUtf16(u"Tom & Jerry \u2014 \"q\" and more"),
+         "https://www.site.example/?a=1&b=2", "OK", "dofollow", ""},
+        {"Found", "Live", "Two", "https://www.site.example/2", "OK", "nofollow", ""},
+        {"Not Found", "Lost", "", "", "OK", "", ""},
+        {"Found", "Live", "Our site", site, "OK", "dofollow", ""},
+        {"Not Found", "Lost", "", "", "OK", "", ""},
     };
-    ASSERT_EQ(form.results()->rowCount(), 9);
-    for (int row = 0; row < 9; ++row) {
-        EXPECT_EQ((QStringList{cell(row, FoundColumn), cell(row, VerdictColumn),
-                               cell(row, LinkTypeColumn), cell(row, RobotsColumn)}),
-                  expected[row])
-            << row;
+    const int rows = static_cast<int>(std::size(expected));
+    ASSERT_EQ(form.results()->rowCount(), rows);
+    for (int row = 0; row < rows; ++row) {
+        QStringList cells;
+        for (const int column : {FoundColumn, VerdictColumn, AnchorTextColumn, UrlFoundColumn,
+                                 StatusColumn, LinkTypeColumn, RobotsColumn}) {
+            cells << cell(row, column);
+        }
+        EXPECT_EQ(cells, expected[row]) << row;
+        const QString redirectedTo = row == rows - 2   ? server.url("/plain")
+                                     : row == rows - 1 ? server.url("/home")
+                                                       : QString();
+        EXPECT_EQ(cell(row, RedirectedToColumn), redirectedTo) << row;
     }
+    EXPECT_EQ(form.results()->index(15, VerdictColumn).data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Live\njudged by: https://www.site.example/ (dofollow)"));
+
+    // The copy carries the texts as they are shown.
+    resultsList()->selectionModel()->select(form.results()->index(14, 0),
+                                            QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
+    const QStringList shown = testing::rowTexts(*form.results(), 14);
+    EXPECT_EQ(desktop.clipboard.last().split(QStringLiteral("\r\n")).at(1), shown.join(u'\t'));
 
     // Content mode: robots rules still, no link type.
     setPages({server.url("/meta")});
@@ -75,115 +118,23 @@ TEST_F(LinkStanding, RunsShowTheLinkTypeAndTheRobotsRulesOfEveryPage)
               (QStringList{"Found", "Weak", "", "noindex"}));
 }
 
-// The pages that a link buyer meets, each with its whole row and the copy of it.
-TEST_F(LinkStanding, EveryRowHasAVerdictALinkBuyerCanActOn)
-{
-    test::TestHttpServer server;
-    const QByteArray link = "<a href='https://target.example/'>Home</a>";
-    const struct
-    {
-        QByteArray path;
-        int status;
-        QByteArray body;
-        QStringList cells; // Found to Url Found, Status, Link Type to Redirected To
-    } pages[] = {
-        {"/commented",
-         200,
-         "<!-- <a href=\"https://target.example/\">old</a> -->",
-         {"Found", "Weak", "old", "https://target.example/", "OK", "commented", "", ""}},
-        {"/unquoted",
-         200,
-         "<a href=https://target.example/ rel=nofollow>Buy <b>now</b></a>",
-         {"Found", "Weak", "Buy now", "https://target.example/", "OK", "nofollow", "", ""}},
-        {"/many",
-         200,
-         QByteArray("<a href='/p'>p</a>").repeated(40000) + link,
-         {"Not Found", "Unverified", "", "", "OK", "", "", ""}},
-        {"/error",
-         500,
-         "<h1>Oops</h1>" + link,
-         {"Found", "Weak", "Home", "https://target.example/", "HTTP 500", "dofollow", "", ""}},
-        {"/gone",
-         404,
-         "<h1>Gone</h1>" + link,
-         {"Found", "Lost", "Home", "https://target.example/", "HTTP 404", "dofollow", "", ""}},
-        {"/canonical",
-         200,
-         "<link href='https://other.example/' rel=canonical>" + link,
-         {"Found", "Weak", "Home", "https://target.example/", "OK", "dofollow", "canonicalised",
-          ""}},
-        {"/refs",
-         200,
-         "<a href='https://target.example/?a=1&amp;b=2'>Tom &amp; Jerry &#8212; &quot;q&quot;\t"
-         "\r\nand\tmore</a>",
-         {"Found", "Live", QString::fromUtf16(u"Tom & Jerry \u2014 \"q\" and more"),
-          "https://target.example/?a=1&b=2", "OK", "dofollow", "", ""}},
-        {"/best",
-         200,
-         link + "<a rel=nofollow href='https://target.example/2'>Two</a>",
-         {"Found", "Live", "Two", "https://target.example/2", "OK", "nofollow", "", ""}},
-        {"/home", 200, "<p>Welcome</p>", {"Not Found", "Lost", "", "", "OK", "", "", ""}},
-    };
-    QStringList lines;
-    for (const auto &page : pages) {
-        server.handle(page.path, [&page](test::HttpConnection &c) {
-            c.respond(page.status, {"Content-Type: text/html"}, page.body);
-        });
-        lines << server.url(page.path);
-    }
-    server.handle("/moved",
-                  [](test::HttpConnection &c) { c.respond(301, {"Location: /home"}, ""); });
-    setPages(lines << server.url("/moved"));
-    websiteEdit()->setText(QStringLiteral("target.example"));
-    form.spSkinSpeedButton1Click();
-    ASSERT_TRUE(waitForRunEnd());
-
-    ASSERT_EQ(form.results()->rowCount(), std::size(pages) + 1);
-    for (std::size_t row = 0; row < std::size(pages); ++row) {
-        const int r = static_cast<int>(row);
-        QStringList cells = testing::rowTexts(*form.results(), r).mid(FoundColumn);
-        EXPECT_EQ(cells.takeAt(FileSizeColumn - 1), QString::number(pages[row].body.size()));
-        cells.removeAt(DateCheckedColumn - 2);
-        EXPECT_EQ(cells, pages[row].cells) << pages[row].path.constData();
-    }
-    const int moved = static_cast<int>(std::size(pages));
-    EXPECT_EQ(cell(moved, VerdictColumn), QStringLiteral("Lost"));
-    EXPECT_EQ(cell(moved, RedirectedToColumn), server.url("/home"));
-    const int best = moved - 2;
-    EXPECT_EQ(form.results()->index(best, VerdictColumn).data(Qt::ToolTipRole).toString(),
-              QStringLiteral("Live\njudged by: https://target.example/ (dofollow)"));
-
-    // The copy carries the texts as they are shown.
-    const int refs = best - 1;
-    resultsList()->selectionModel()->select(form.results()->index(refs, 0),
-                                            QItemSelectionModel::ClearAndSelect |
-                                                QItemSelectionModel::Rows);
-    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
-    EXPECT_EQ(desktop.clipboard.last().split(QStringLiteral("\r\n")).at(1),
-              QStringList({server.url("/refs"), pages[refs].cells.mid(0, 5).join(u'\t'),
-                           QString::number(pages[refs].body.size()), cell(refs, DateCheckedColumn),
-                           "dofollow\t\t"})
-                  .join(u'\t'));
-}
-
 TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
 {
     ResultsModel &results = *form.results();
     const auto add = [&results](const char *url, const char *found, const char *anchor,
                                 const char *status, const char *linkType, const char *robots,
                                 Verdict verdict) {
-        const auto text = [](const char *utf8) { return QString::fromUtf8(utf8); };
-        results.appendRow(
-            text(url),
-            testing::subItems({{FoundSubItem, text(found)},
-                               {AnchorTextSubItem, text(anchor)},
-                               {UrlFoundSubItem, text(*status != 0 ? "https://s.example/" : "")},
-                               {StatusSubItem, text(status)},
-                               {FileSizeSubItem, QStringLiteral("10")},
-                               {DateCheckedSubItem, QStringLiteral("9 Dec 2026 10:00:00")},
-                               {LinkTypeSubItem, text(linkType)},
-                               {RobotsSubItem, text(robots)}}),
-            ImageFound);
+        results.appendRow(QString::fromUtf8(url),
+                          {QString::fromUtf8(found),
+                           {},
+                           QString::fromUtf8(anchor),
+                           QString::fromUtf8(*status != 0 ? "https://s.example/" : ""),
+                           QString::fromUtf8(status),
+                           QStringLiteral("10"),
+                           QStringLiteral("9 Dec 2026 10:00:00"),
+                           QString::fromUtf8(linkType),
+                           QString::fromUtf8(robots)},
+                          ImageFound);
         results.setVerdict(results.rowCount() - 1, verdict, {});
     };
     add("https://a.example/", "Found", "Tab\there", "OK", "dofollow", "", Verdict::Live);

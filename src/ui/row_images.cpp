@@ -82,8 +82,8 @@ void RowImageDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->setFont(cell.font);
     // Measured as the painter draws (fractional advances), so that no word is cut needlessly.
     const QFontMetricsF metrics(painter->font(), painter->device());
-    const int width = std::min(area.width() - 2, qCeil(metrics.horizontalAdvance(word)) +
-                                                     2 * kVerdictBadgePadding);
+    const int width = std::min(area.width() - 2,
+                               qCeil(metrics.horizontalAdvance(word)) + 2 * kVerdictBadgePadding);
     const int height = std::min(area.height(), qCeil(metrics.height()));
     if (width > 0 && height > 0) {
         const QRect badge(area.left() + 1, area.top() + (area.height() - height) / 2, width,
@@ -101,8 +101,7 @@ void RowImageDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->restore();
 }
 
-QSize RowImageDelegate::sizeHint(const QStyleOptionViewItem &option,
-                                 const QModelIndex &index) const
+QSize RowImageDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     if (index.column() != UrlColumn) {

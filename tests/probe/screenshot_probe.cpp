@@ -87,10 +87,10 @@ int main(int argc, char **argv)
         const auto pause = std::chrono::milliseconds(300 + (i * 617) % 1700);
         // Some pages have gone, and some answer with a server error.
         const int status = (i % 9 == 4) ? 404 : (i % 11 == 7) ? 500 : 200;
-        const QByteArray body =
-            status == 200 ? pageBody(i)
-                          : QByteArray("<html><body><h1>") +
-                                (status == 404 ? "Not Found" : "Server Error") + "</h1></body></html>";
+        const QByteArray body = status == 200 ? pageBody(i)
+                                              : QByteArray("<html><body><h1>") +
+                                                    (status == 404 ? "Not Found" : "Server Error") +
+                                                    "</h1></body></html>";
         server.handle(path, [pause, status, body](orvane::test::HttpConnection &c) {
             if (c.pause(pause)) {
                 c.respond(status, {"Content-Type: text/html; charset=utf-8"}, body);

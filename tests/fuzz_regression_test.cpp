@@ -5,7 +5,16 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
+
+namespace orvane::fuzz {
+// Listings and failures name the target.
+void PrintTo(const Check &check, std::ostream *out)
+{
+    *out << check.name;
+}
+} // namespace orvane::fuzz
 
 namespace orvane {
 namespace {

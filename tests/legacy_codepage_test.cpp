@@ -44,6 +44,11 @@ struct NarrowCase
     const char *expected;
 };
 
+void PrintTo(const NarrowCase &c, std::ostream *out)
+{
+    *out << QString::fromUtf16(c.text).toStdString();
+}
+
 class Windows1252Narrowing : public ::testing::TestWithParam<NarrowCase>
 {};
 

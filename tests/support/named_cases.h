@@ -25,7 +25,10 @@ inline constexpr CaseName caseName;
 } // namespace orvane::testing
 
 namespace orvane {
-// Failure messages show a case by its name.
+// Failure messages and test listings show a case by its name. The cases are declared in each
+// test file's unnamed namespace, which is this one within that file, so that googletest's
+// printer finds this by argument-dependent lookup.
+namespace {
 template <class Case>
 requires requires(const Case &c)
 {
@@ -35,4 +38,5 @@ void PrintTo(const Case &c, std::ostream *out)
 {
     *out << c.name;
 }
+} // namespace
 } // namespace orvane

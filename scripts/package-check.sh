@@ -81,6 +81,12 @@ apt_get install "./$deb"
 is_installed || fail "dpkg does not list orvane as installed"
 files=$(dpkg -L orvane)
 
+echo "== --version and --help"
+answer=$(cd / && /usr/bin/orvane --version) || fail "/usr/bin/orvane --version failed"
+[ "$answer" = "Orvane $version" ] || fail "/usr/bin/orvane --version says \"$answer\", not \"Orvane $version\""
+(cd / && /usr/bin/orvane --help) | grep -q -- "--version" || fail "/usr/bin/orvane --help lists no --version"
+echo "$answer"
+
 echo "== Start"
 # Away from the source tree, so nothing of it can stand in for an installed file.
 log=$(mktemp)

@@ -1,4 +1,7 @@
+#include "support/qt_print.h"
 #include "support/test_http_server.h"
+#include "ui/program.h"
+#include "ui/unhandled_errors.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -7,6 +10,21 @@
 
 namespace orvane {
 namespace {
+
+// The program answers --version and --help without a window; anything else is ignored.
+TEST(CommandLine, AnswersVersionAndHelpAndIgnoresTheRest)
+{
+    const QString version = QStringLiteral("Orvane ") + QLatin1String(programVersion()) + u'\n';
+    EXPECT_EQ(commandLineAnswer({QStringLiteral("--version")}), version);
+    EXPECT_EQ(commandLineAnswer({QStringLiteral("list.txt"), QStringLiteral("--version")}), version);
+    const std::optional<QString> help =
+        commandLineAnswer({QStringLiteral("--help"), QStringLiteral("--version")});
+    ASSERT_TRUE(help.has_value());
+    EXPECT_TRUE(help->startsWith(QStringLiteral("Usage: orvane [--version | --help]\n")));
+    EXPECT_EQ(commandLineAnswer({}), std::nullopt);
+    EXPECT_EQ(commandLineAnswer({QStringLiteral("-version"), QStringLiteral("--Help")}),
+              std::nullopt);
+}
 
 // Closing the program while hundreds of workers are fetching ends the process promptly and
 // cleanly: transfers are cut, reports are dropped, nothing crashes or hangs.

@@ -4,12 +4,23 @@
 #include "ui/program.h"
 #include "ui/unhandled_errors.h"
 
-int main(int /*argc*/, char **argv)
+#include <QStringList>
+#include <cstdio>
+
+int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    if (const std::optional<QString> answer = orvane::commandLineAnswer(arguments)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     orvane::installCrashReport();
     orvane::initializeFetcher();
 
-    // The program takes no arguments: Qt sees only the program name.
+    // Any other argument is ignored: Qt sees only the program name.
     static int qtArgc = 1;
     orvane::OrvaneApplication app(qtArgc, argv);
 

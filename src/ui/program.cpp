@@ -2,6 +2,7 @@
 
 #include "engine/check_worker.h"
 #include "ui/orvane_form.h"
+#include "ui/unhandled_errors.h"
 
 #include <QApplication>
 #include <chrono>
@@ -21,6 +22,23 @@ int runMainWindow(TOrvaneTForm &form)
         std::quick_exit(exitCode);
     }
     return exitCode;
+}
+
+std::optional<QString> commandLineAnswer(const QStringList &arguments)
+{
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("--version")) {
+            return QStringLiteral("Orvane ") + QLatin1String(programVersion()) + u'\n';
+        }
+        if (argument == QLatin1String("--help")) {
+            return QStringLiteral("Usage: orvane [--version | --help]\n"
+                                  "Checks lists of web pages for links to your site: paste the\n"
+                                  "pages, type your site's address and press Start.\n\n"
+                                  "  --version  print the version and exit\n"
+                                  "  --help     print this help and exit\n");
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace orvane

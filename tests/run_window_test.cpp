@@ -13,6 +13,8 @@
 #include <QActionGroup>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <array>
@@ -249,6 +251,42 @@ TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(form.results()->rowCount(), rows);
     EXPECT_EQ(found_count, rows);
+    EXPECT_TRUE(desktop.messages.isEmpty());
+}
+
+// Ctrl+Enter and F5 press Start, and Stop during a run, wherever the focus is.
+TEST_F(RunWindow, CtrlEnterAndF5PressStartOrStopFromAnywhere)
+{
+    SlowSite site;
+    QStringList lines;
+    for (int i = 0; i < 30; ++i) {
+        lines << site.page("/p" + QByteArray::number(i), kLinking, 150);
+    }
+    setPages(lines);
+    websiteEdit()->setText(QStringLiteral("site.example"));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const auto button = [this] { return child<QPushButton>("spSkinSpeedButton1")->text(); };
+    const struct
+    {
+        QWidget *focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    } presses[] = {
+        {pagesMemo(), Qt::Key_Return, Qt::ControlModifier},
+        {resultsList(), Qt::Key_F5, Qt::NoModifier},
+        {websiteEdit(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier},
+        {pagesMemo(), Qt::Key_F5, Qt::NoModifier},
+    };
+    for (const auto &press : presses) {
+        const bool wasRunning = form.scheduler().isRunning();
+        ASSERT_TRUE(waitUntil([&] { return wasRunning || no_threads.load() == 0; }));
+        press.focus->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(press.focus, press.key, press.modifiers);
+        EXPECT_EQ(form.scheduler().isRunning(), !wasRunning) << press.key;
+        EXPECT_EQ(button(), wasRunning ? QStringLiteral("Start") : QStringLiteral("Stop"));
+    }
+    EXPECT_EQ(pagesMemo()->toPlainText(), lines.join(u'\n')); // nothing typed into the list
     EXPECT_TRUE(desktop.messages.isEmpty());
 }
 

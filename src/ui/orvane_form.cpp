@@ -164,6 +164,14 @@ void TOrvaneTForm::buildControls()
     m_anchors->place(spSkinSpeedButton1, QRect(8, 45, 97, 41));
     connect(spSkinSpeedButton1, &QPushButton::clicked, this,
             reportingFailures([this] { spSkinSpeedButton1Click(); }));
+    // Ctrl+Enter and F5 press it wherever the focus is; the button itself takes no focus.
+    auto *startOrStop = named(new QAction(this), "StartOrStopShortcut1");
+    startOrStop->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return),
+                               QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::Key_F5)});
+    startOrStop->setShortcutContext(Qt::WindowShortcut);
+    addAction(startOrStop);
+    connect(startOrStop, &QAction::triggered, this,
+            reportingFailures([this] { spSkinSpeedButton1Click(); }));
 
     HelpTspSkinMenuSpeedButton = named(new QToolButton(client), "HelpTspSkinMenuSpeedButton");
     HelpTspSkinMenuSpeedButton->setText(QStringLiteral("Remove URLs"));

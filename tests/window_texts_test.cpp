@@ -264,6 +264,22 @@ TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddl
     }
 }
 
+// The placeholders are the fields' text, drawn in the palette's placeholder colour so that they do
+// not look typed; typed text is not.
+TEST_F(WindowTexts, PlaceholdersDoNotLookTyped)
+{
+    const QColor placeholder = QGuiApplication::palette().color(QPalette::PlaceholderText);
+    const std::array<QWidget *, 2> fields = {websiteEdit(), pagesMemo()};
+    for (QWidget *field : fields) {
+        EXPECT_EQ(field->palette().color(QPalette::Text), placeholder) << qPrintable(field->objectName());
+    }
+    websiteEdit()->setText(QStringLiteral("site.example"));
+    pagesMemo()->setPlainText(QStringLiteral("https://a.example/"));
+    for (QWidget *field : fields) {
+        EXPECT_NE(field->palette().color(QPalette::Text), placeholder) << qPrintable(field->objectName());
+    }
+}
+
 // The word on each badge is readable whatever the row's background (white, or either selection
 // colour): it keeps the WCAG contrast for text with its own badge, and no two badges look alike.
 TEST(VerdictBadges, KeepTheirWordReadableAndDifferFromEachOther)

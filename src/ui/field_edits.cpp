@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QStyle>
 
 namespace orvane {
 
@@ -65,6 +66,27 @@ void FieldPlainTextEdit::keyPressEvent(QKeyEvent *event)
 {
     emit keyPressed(event->key(), event->modifiers());
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void markPlaceholderShown(QWidget *field, bool shown)
+{
+    if (field->property("placeholderShown").toBool() == shown) {
+        return;
+    }
+    field->setProperty("placeholderShown", shown);
+    // A style sheet reads dynamic properties when it polishes a widget.
+    field->style()->unpolish(field);
+    field->style()->polish(field);
+}
+
+QString placeholderStyleRule(const QColor &placeholderColour)
+{
+    return QStringLiteral("QLineEdit[placeholderShown=\"true\"], "
+                          "QPlainTextEdit[placeholderShown=\"true\"] { color: rgba(%1, %2, %3, %4); }\n")
+        .arg(placeholderColour.red())
+        .arg(placeholderColour.green())
+        .arg(placeholderColour.blue())
+        .arg(placeholderColour.alpha());
 }
 
 } // namespace orvane

@@ -12,6 +12,11 @@ bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers);
 // a popup menu, a modal box or the window losing activation only borrow it.
 bool movesBetweenControls(const QFocusEvent &event);
 
+// The fields show their placeholders as their text. Marked as such, a field draws it in the
+// palette's placeholder colour (the style sheet rule below), so that it does not look typed.
+void markPlaceholderShown(QWidget *field, bool shown);
+QString placeholderStyleRule(const QColor &placeholderColour);
+
 // An input field that says when the user enters it from another control and leaves it for one,
 // and which key is pressed in it, each before the field's own handling runs.
 class FieldLineEdit : public QLineEdit

@@ -30,6 +30,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QStyle>
 #include <QSvgRenderer>
 #include <QTimer>
@@ -93,7 +94,8 @@ TOrvaneTForm::TOrvaneTForm(QWidget *parent)
     setObjectName(QStringLiteral("TOrvaneTForm"));
     setWindowTitle(QStringLiteral("Orvane 1.4 - by  ") + QLatin1String(kPublisherAddress));
     registerWindowFonts();
-    setStyleSheet(loadStyleSheet());
+    setStyleSheet(loadStyleSheet() +
+                  placeholderStyleRule(QGuiApplication::palette().color(QPalette::PlaceholderText)));
     buildControls();
     buildStatusBar();
     buildMenus();
@@ -206,6 +208,17 @@ void TOrvaneTForm::buildControls()
             reportingFailures([this] { LinksTspSkinMemoEnter(); }));
     connect(LinksTspSkinMemo, &FieldPlainTextEdit::left, this,
             reportingFailures([this] { LinksTspSkinMemoExit(); }));
+    connect(WebsiteTspSkinEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
+        markPlaceholderShown(WebsiteTspSkinEdit, text == QLatin1String(kLinksPlaceholder) ||
+                                                     text == QLatin1String(kContentPlaceholder));
+    });
+    connect(LinksTspSkinMemo, &QPlainTextEdit::textChanged, this, [this] {
+        // Compared only when the length fits: a long list is not copied on every key.
+        const QTextDocument *text = LinksTspSkinMemo->document();
+        const QLatin1String placeholder(kPagesPlaceholder);
+        markPlaceholderShown(LinksTspSkinMemo, text->characterCount() == placeholder.size() + 1 &&
+                                                   text->toPlainText() == placeholder);
+    });
     connect(WebsiteTspSkinEdit, &FieldLineEdit::keyPressed, this,
             reportingFailures([this](int key, Qt::KeyboardModifiers shift) {
                 WebsiteTspSkinEditKeyDown(key, shift);

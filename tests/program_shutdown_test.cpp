@@ -16,7 +16,8 @@ TEST(CommandLine, AnswersVersionAndHelpAndIgnoresTheRest)
 {
     const QString version = QStringLiteral("Orvane ") + QLatin1String(programVersion()) + u'\n';
     EXPECT_EQ(commandLineAnswer({QStringLiteral("--version")}), version);
-    EXPECT_EQ(commandLineAnswer({QStringLiteral("list.txt"), QStringLiteral("--version")}), version);
+    EXPECT_EQ(commandLineAnswer({QStringLiteral("list.txt"), QStringLiteral("--version")}),
+              version);
     const std::optional<QString> help =
         commandLineAnswer({QStringLiteral("--help"), QStringLiteral("--version")});
     ASSERT_TRUE(help.has_value());

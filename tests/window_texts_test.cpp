@@ -232,6 +232,31 @@ TEST_F(WindowTexts, AWidePanelTextGrowsItsPanelAndNothingOverlapsInASmallWindow)
     EXPECT_GT(inBar(child<QLabel>("spSkinLinkLabel1")).left(), inBar(panels.last()).right());
 }
 
+// The window goes no smaller than keeps its controls apart, the status bar's panels included.
+TEST_F(WindowTexts, TheSmallestWindowKeepsEveryControlApart)
+{
+    form.resize(100, 100);
+    QApplication::processEvents();
+    EXPECT_GT(form.width(), 100);
+    EXPECT_GT(form.height(), 100);
+    const auto apart = [](const QWidget *parent) {
+        QList<QRect> taken;
+        for (const QObject *object : parent->children()) {
+            const auto *widget = qobject_cast<const QWidget *>(object);
+            if (widget == nullptr || !widget->isVisible()) {
+                continue;
+            }
+            for (const QRect &other : taken) {
+                EXPECT_FALSE(widget->geometry().intersects(other))
+                    << qPrintable(widget->objectName()) << " overlaps another control";
+            }
+            taken << widget->geometry();
+        }
+    };
+    apart(form.centralWidget());
+    apart(form.statusBar());
+}
+
 TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddle)
 {
     QTreeView *list = resultsList();
@@ -271,12 +296,14 @@ TEST_F(WindowTexts, PlaceholdersDoNotLookTyped)
     const QColor placeholder = QGuiApplication::palette().color(QPalette::PlaceholderText);
     const std::array<QWidget *, 2> fields = {websiteEdit(), pagesMemo()};
     for (QWidget *field : fields) {
-        EXPECT_EQ(field->palette().color(QPalette::Text), placeholder) << qPrintable(field->objectName());
+        EXPECT_EQ(field->palette().color(QPalette::Text), placeholder)
+            << qPrintable(field->objectName());
     }
     websiteEdit()->setText(QStringLiteral("site.example"));
     pagesMemo()->setPlainText(QStringLiteral("https://a.example/"));
     for (QWidget *field : fields) {
-        EXPECT_NE(field->palette().color(QPalette::Text), placeholder) << qPrintable(field->objectName());
+        EXPECT_NE(field->palette().color(QPalette::Text), placeholder)
+            << qPrintable(field->objectName());
     }
 }
 

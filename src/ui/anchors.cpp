@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QWidget>
+#include <algorithm>
 
 namespace orvane {
 
@@ -27,7 +28,7 @@ bool Anchors::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void Anchors::apply(const Placed &placed, QSize size) const
+QRect Anchors::rectAt(const Placed &placed, QSize size) const
 {
     const int dx = size.width() - m_designSize.width();
     const int dy = size.height() - m_designSize.height();
@@ -46,7 +47,47 @@ void Anchors::apply(const Placed &placed, QSize size) const
             rect.translate(0, dy);
         }
     }
-    placed.widget->setGeometry(rect);
+    return rect;
+}
+
+bool Anchors::keepsApart(QSize size) const
+{
+    for (std::size_t i = 0; i < m_placed.size(); ++i) {
+        const Placed &placed = m_placed[i];
+        const QRect rect = rectAt(placed, size);
+        const QSize smallest = placed.widget->minimumSizeHint().expandedTo(QSize(1, 1));
+        if (rect.left() < 0 || rect.top() < 0 ||
+            rect.width() < std::min(smallest.width(), placed.designRect.width()) ||
+            rect.height() < std::min(smallest.height(), placed.designRect.height())) {
+            return false;
+        }
+        for (std::size_t j = i + 1; j < m_placed.size(); ++j) {
+            const Placed &other = m_placed[j];
+            if (rect.intersects(rectAt(other, size)) &&
+                !placed.designRect.intersects(other.designRect)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+QSize Anchors::minimumSize() const
+{
+    int width = m_designSize.width();
+    while (width > 1 && keepsApart(QSize(width - 1, m_designSize.height()))) {
+        --width;
+    }
+    int height = m_designSize.height();
+    while (height > 1 && keepsApart(QSize(width, height - 1))) {
+        --height;
+    }
+    return {width, height};
+}
+
+void Anchors::apply(const Placed &placed, QSize size) const
+{
+    placed.widget->setGeometry(rectAt(placed, size));
 }
 
 } // namespace orvane

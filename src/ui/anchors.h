@@ -23,6 +23,11 @@ public:
     // Puts `child` at `designRect` (in the designed container) and keeps it anchored to `edges`.
     void place(QWidget *child, QRect designRect, int edges = Left | Top);
 
+    // The smallest container size at which the children keep apart: none overlaps another that
+    // it did not overlap as designed, none leaves the container's top or left, and none that
+    // stretches gets smaller than its minimum size hint.
+    QSize minimumSize() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -33,6 +38,8 @@ private:
         QRect designRect;
         int edges;
     };
+    QRect rectAt(const Placed &placed, QSize size) const;
+    bool keepsApart(QSize size) const;
     void apply(const Placed &placed, QSize size) const;
 
     QWidget *m_container;

@@ -81,8 +81,9 @@ void markPlaceholderShown(QWidget *field, bool shown)
 
 QString placeholderStyleRule(const QColor &placeholderColour)
 {
-    return QStringLiteral("QLineEdit[placeholderShown=\"true\"], "
-                          "QPlainTextEdit[placeholderShown=\"true\"] { color: rgba(%1, %2, %3, %4); }\n")
+    return QStringLiteral(
+               "QLineEdit[placeholderShown=\"true\"], "
+               "QPlainTextEdit[placeholderShown=\"true\"] { color: rgba(%1, %2, %3, %4); }\n")
         .arg(placeholderColour.red())
         .arg(placeholderColour.green())
         .arg(placeholderColour.blue())

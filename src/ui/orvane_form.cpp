@@ -30,9 +30,9 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTextDocument>
 #include <QStyle>
 #include <QSvgRenderer>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -94,8 +94,8 @@ TOrvaneTForm::TOrvaneTForm(QWidget *parent)
     setObjectName(QStringLiteral("TOrvaneTForm"));
     setWindowTitle(QStringLiteral("Orvane 1.4 - by  ") + QLatin1String(kPublisherAddress));
     registerWindowFonts();
-    setStyleSheet(loadStyleSheet() +
-                  placeholderStyleRule(QGuiApplication::palette().color(QPalette::PlaceholderText)));
+    setStyleSheet(loadStyleSheet() + placeholderStyleRule(QGuiApplication::palette().color(
+                                         QPalette::PlaceholderText)));
     buildControls();
     buildStatusBar();
     buildMenus();
@@ -186,7 +186,8 @@ void TOrvaneTForm::buildControls()
         named(new QCheckBox(QStringLiteral("Auto scroll down"), client),
               "AutoScrollTspSkinCheckRadioBox");
     AutoScrollTspSkinCheckRadioBox->setChecked(true);
-    m_anchors->place(AutoScrollTspSkinCheckRadioBox, QRect(7, 128, 105, 18));
+    // Ends where the page list begins, not a pixel into it.
+    m_anchors->place(AutoScrollTspSkinCheckRadioBox, QRect(7, 128, 104, 18));
 
     Panel1 = named(new QFrame(client), "Panel1");
     m_anchors->place(Panel1, QRect(111, 45, 655, 101), across);
@@ -262,6 +263,9 @@ void TOrvaneTForm::buildControls()
     EndUpdateTTimer->setInterval(1);
     connect(EndUpdateTTimer, &QTimer::timeout, this, &TOrvaneTForm::EndUpdateTTimerTimer);
     StartTTimer = named(new QTimer(this), "StartTTimer");
+
+    // No smaller than keeps every control apart.
+    client->setMinimumSize(m_anchors->minimumSize());
 
     // The results list takes the focus first, so the fields keep their placeholders in view.
     setTabOrder(DownloadsTspSkinListView, WebsiteTspSkinEdit);

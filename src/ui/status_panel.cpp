@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSizeGrip>
 
 namespace orvane {
 
@@ -84,6 +85,11 @@ StatusBarLayout::StatusBarLayout(QWidget *bar, const QList<QWidget *> &panels, Q
         row->addWidget(panel);
     }
     m_row->move(0, 0);
+    // The bar, and so the window, keeps room for the panels as designed and the size grip after
+    // them, which would otherwise be drawn over the last panel.
+    const auto *grip = bar->findChild<QSizeGrip *>();
+    m_gripWidth = grip != nullptr ? grip->sizeHint().width() : 0;
+    bar->setMinimumWidth(m_row->sizeHint().width() + m_gripWidth);
     m_bar->installEventFilter(this);
     m_row->installEventFilter(this);
     place();
@@ -100,7 +106,10 @@ bool StatusBarLayout::eventFilter(QObject *watched, QEvent *event)
 void StatusBarLayout::place()
 {
     const int designedLeft = m_bar->width() - m_rightGap - m_link->width();
-    m_link->move(std::max(designedLeft, m_row->geometry().right() + 1), 0);
+    const int left = std::max(designedLeft, m_row->geometry().right() + 1);
+    m_link->move(left, 0);
+    // Only whole, and never under the size grip.
+    m_link->setVisible(left + m_link->width() <= m_bar->width() - m_gripWidth);
 }
 
 } // namespace orvane

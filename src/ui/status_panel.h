@@ -57,6 +57,7 @@ private:
     QWidget *m_row;
     QWidget *m_link;
     int m_rightGap;
+    int m_gripWidth = 0;
 };
 
 } // namespace orvane

@@ -6,6 +6,13 @@
 
 namespace orvane {
 
+bool isRedoKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    const Qt::KeyboardModifiers held = modifiers & ~Qt::KeypadModifier;
+    return (key == Qt::Key_Y && held == Qt::ControlModifier) ||
+           (key == Qt::Key_Z && held == (Qt::ControlModifier | Qt::ShiftModifier));
+}
+
 bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers)
 {
     return key == Qt::Key_A && (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier;
@@ -65,6 +72,12 @@ void FieldPlainTextEdit::focusOutEvent(QFocusEvent *event)
 void FieldPlainTextEdit::keyPressEvent(QKeyEvent *event)
 {
     emit keyPressed(event->key(), event->modifiers());
+    if (isRedoKey(event->key(), event->modifiers())) {
+        // Done here, so that a platform that binds the key too does not redo twice.
+        redo();
+        event->accept();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

@@ -8,6 +8,10 @@ namespace orvane {
 // Ctrl+A alone (the keypad flag aside): the fields' select-all key.
 bool isSelectAllKey(int key, Qt::KeyboardModifiers modifiers);
 
+// Ctrl+Y or Ctrl+Shift+Z (the keypad flag aside): the page list's redo keys on every platform.
+// Qt binds redo to one of them only, by the platform's conventions (Ctrl+Shift+Z on X11).
+bool isRedoKey(int key, Qt::KeyboardModifiers modifiers);
+
 // The keyboard focus moving from one control of the window to another enters and leaves a field;
 // a popup menu, a modal box or the window losing activation only borrow it.
 bool movesBetweenControls(const QFocusEvent &event);
@@ -36,7 +40,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-// The same for a text of many lines.
+// The same for a text of many lines, which redoes on both redo keys.
 class FieldPlainTextEdit : public QPlainTextEdit
 {
     Q_OBJECT

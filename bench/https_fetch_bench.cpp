@@ -1,10 +1,19 @@
 // Client-side cost of one HTTPS fetch with the shared CA store and without it (each handle then
-// parses the bundle itself). Run by scripts/bench-https.sh against a loopback TLS server in another
-// process, once per mode, so that the peak RSS of one mode does not hide the other's.
+// parses the bundle itself). `scripts/bench.sh https` runs it without arguments: it then serves
+// pages over TLS on 127.0.0.1 with the tests' server and a CA made for the run, writes a bundle of
+// the system's certificates and that CA (so that the parse costs what it costs in real use), and
+// runs itself as the client once per mode, so that the server's memory and the peak RSS of one
+// mode hide nothing of the other's.
 
 #include "engine/ca_store.h"
 #include "engine/page_fetcher.h"
+#include "support/test_certificates.h"
+#include "support/test_http_server.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -46,16 +55,87 @@ bool fetchOk(const QString &url)
 int usage(const char *program)
 {
     std::fprintf(stderr,
-                 "usage: %s --url https://127.0.0.1:PORT --slow-url URL --ca-bundle FILE "
+                 "usage: %s [--fetches N] [--concurrent N]\n"
+                 "       %s --url https://127.0.0.1:PORT --slow-url URL --ca-bundle FILE "
                  "--mode shared|per-handle [--fetches N] [--concurrent N]\n",
-                 program);
+                 program, program);
     return 2;
+}
+
+constexpr char kSystemBundle[] = "/etc/ssl/certs/ca-certificates.crt";
+
+// Serves the pages and runs the client once per mode; returns the exit code.
+int serveAndMeasure(const QStringList &clientArguments)
+{
+    using namespace orvane::test;
+    QFile system{QString::fromLatin1(kSystemBundle)};
+    if (!system.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read %s\n", kSystemBundle);
+        return 1;
+    }
+    const TestCertificates certificates = makeCaSignedCertificates();
+    QTemporaryDir work;
+    const QString bundlePath = work.filePath(QStringLiteral("bundle.pem"));
+    QFile bundle(bundlePath);
+    if (!work.isValid() || !bundle.open(QIODevice::WriteOnly) ||
+        bundle.write(system.readAll() + '\n' + certificates.caCertificatePem) < 0) {
+        std::fprintf(stderr, "cannot write the bundle\n");
+        return 1;
+    }
+    bundle.close();
+
+    TestHttpServer server(certificates.server);
+    const QByteArray page = "<html><body>" + QByteArray(4000, 'x') + "</body></html>";
+    server.handle("/",
+                  [page](HttpConnection &c) { c.respond(200, {"Content-Type: text/html"}, page); });
+    // Keeps every connection of the concurrent phase open at once.
+    server.handle("/slow", [page](HttpConnection &c) {
+        if (c.pause(std::chrono::milliseconds(500))) {
+            c.respond(200, {"Content-Type: text/html"}, page);
+        }
+    });
+
+    std::printf("bundle: %lld bytes\n", static_cast<long long>(QFile(bundlePath).size()));
+    std::fflush(stdout);
+    for (const char *mode : {"per-handle", "shared"}) {
+        QProcess client;
+        client.setProcessChannelMode(QProcess::ForwardedChannels);
+        client.start(QCoreApplication::applicationFilePath(),
+                     QStringList{QStringLiteral("--url"), server.url("/"),
+                                 QStringLiteral("--slow-url"), server.url("/slow"),
+                                 QStringLiteral("--ca-bundle"), bundlePath,
+                                 QStringLiteral("--mode"), QLatin1String(mode)} +
+                         clientArguments);
+        if (!client.waitForFinished(-1) || client.exitStatus() != QProcess::NormalExit ||
+            client.exitCode() != 0) {
+            std::fprintf(stderr, "the %s client failed\n", mode);
+            return 1;
+        }
+    }
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    QCoreApplication application(argc, argv);
+    {
+        bool clientMode = false;
+        for (int i = 1; i < argc; ++i) {
+            clientMode = clientMode || std::strcmp(argv[i], "--url") == 0;
+        }
+        if (!clientMode) {
+            QStringList passOn = application.arguments().mid(1);
+            for (int i = 0; i < passOn.size(); i += 2) {
+                if (passOn[i] != QLatin1String("--fetches") &&
+                    passOn[i] != QLatin1String("--concurrent")) {
+                    return usage(argv[0]);
+                }
+            }
+            return serveAndMeasure(passOn);
+        }
+    }
     QString url;
     QString slowUrl;
     QString bundle;

@@ -1,4 +1,4 @@
-# The Debian package, made by CPack from the install rules (scripts/package.sh runs it):
+# The Debian package, made by CPack from the install rules (`scripts/quickstart.sh package` runs it):
 # build/orvane_<version>_amd64.deb with everything under /usr.
 # Included from the top-level CMakeLists.txt after every install rule.
 

@@ -5,25 +5,24 @@
 #   scripts/check-style.sh                    check everything
 #   scripts/check-style.sh --fix              reformat in place first
 #   scripts/check-style.sh [--fix] PATH...    only the tracked C++ files under these paths
-# clang-tidy takes the compile commands of two clang trees that are only configured here, never
-# built (no source includes a generated file): build-clang (tests and benchmarks on, as
-# scripts/quickstart.sh test builds it) and, for fuzz/, build-fuzz (configured as scripts/fuzz.sh
-# does).
-# Environment: STYLE_BUILD and STYLE_FUZZ_BUILD choose other trees, CLANG_TIDY another clang-tidy,
-# STYLE_JOBS the clang-tidy runs at a time (default: the number of cores).
+# clang-tidy takes the compile commands of two clang trees that are only configured here: the
+# presets clang-tidy (build-clang, tests and benchmarks on) and, for fuzz/, fuzz (build-fuzz).
+# The one generated header is made when they are configured.
+# Environment: CLANG_TIDY another clang-tidy, STYLE_JOBS the clang-tidy runs at a time (default:
+# the number of cores).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd -P)
 
-scripts/install-packages.sh clang clang-format clang-tidy
+scripts/packages.sh style
 
 fix=0
 if [ "${1:-}" = --fix ]; then
   fix=1
   shift
 fi
-tree=${STYLE_BUILD:-build-clang}
-fuzz_tree=${STYLE_FUZZ_BUILD:-build-fuzz}
+tree=build-clang
+fuzz_tree=build-fuzz
 clang_tidy=$(command -v "${CLANG_TIDY:-clang-tidy}")
 jobs=${STYLE_JOBS:-$(nproc)}
 
@@ -69,13 +68,10 @@ for file in "${files[@]}"; do
   esac
 done
 
-configure() { # tree, cmake options...
-  local dir=$1
-  shift
-  if ! CC=clang CXX=clang++ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" \
-    >"$work/configure.log" 2>&1; then
+configure() { # preset
+  if ! cmake --preset "$1" >"$work/configure.log" 2>&1; then
     cat "$work/configure.log"
-    echo "style: configuring $dir failed"
+    echo "style: configuring the preset $1 failed"
     return 1
   fi
 }
@@ -117,11 +113,11 @@ EOF
 
 touch "$work/findings"
 if [ ${#sources[@]} -gt 0 ]; then
-  { configure "$tree" -DORVANE_BUILD_TESTS=ON -DORVANE_BUILD_BENCH=ON &&
+  { configure clang-tidy &&
     tidy "$tree" "${sources[@]}"; } || failed=1
 fi
 if [ ${#fuzz_sources[@]} -gt 0 ]; then
-  { configure "$fuzz_tree" -DORVANE_FUZZ=ON -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_BENCH=OFF &&
+  { configure fuzz &&
     tidy "$fuzz_tree" "${fuzz_sources[@]}"; } || failed=1
 fi
 

@@ -16,12 +16,11 @@ if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
 fi
 jobs=${FUZZ_JOBS:-$(nproc)}
 
-scripts/install-packages.sh clang libclang-rt-14-dev
+scripts/packages.sh fuzz
 
 build=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -DORVANE_FUZZ=ON -DORVANE_BUILD_TESTS=OFF \
-  -DORVANE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j"$(nproc)"
 
 targets=()
 for dir in fuzz/corpus/*/; do

@@ -17,14 +17,27 @@ fail() {
 }
 
 started=$SECONDS
-scripts/install-packages.sh desktop-file-utils appstream
-scripts/package.sh
+scripts/quickstart.sh package
 
-# The version is the one of the newest release in the metainfo, which software centres show.
-metainfo=data/app.orvane.Orvane.metainfo.xml
-version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)
+# The version is written once, in project(); what users read elsewhere must name the same one:
+# the newest release in the metainfo (software centres show it), the Debian changelog's newest
+# entry, and every version the README names.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
+[ -n "$version" ] || fail "no project version in build/CMakeCache.txt"
+metainfo_version=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' data/app.orvane.Orvane.metainfo.xml |
+  head -n 1)
+[ "$metainfo_version" = "$version" ] ||
+  fail "the metainfo's newest release is \"$metainfo_version\", the project's version $version"
+changelog_version=$(sed -n '1s/^orvane (\([^)]*\)).*/\1/p' cmake/debian/changelog)
+[ "$changelog_version" = "$version" ] ||
+  fail "the Debian changelog's newest entry is \"$changelog_version\", the project's version $version"
+readme_versions=$(grep -oE '(orvane_|Orvane )[0-9]+\.[0-9]+(\.[0-9]+)?' README.md | sort -u)
+while IFS= read -r named; do
+  [ "${named#* }" = "$version" ] || [ "${named#orvane_}" = "$version" ] ||
+    fail "the README names \"$named\", the project's version is $version"
+done <<<"$readme_versions"
 deb=build/orvane_${version}_amd64.deb
-[ -f "$deb" ] || fail "no $deb (the metainfo's newest release is $version): $(ls build/*.deb)"
+[ -f "$deb" ] || fail "no $deb: $(ls build/*.deb)"
 
 echo "== Contents"
 # Files only: the program and its data, nothing of the tests or benchmarks, all owned by root.

@@ -8,13 +8,11 @@ cd "$(dirname "$0")/.."
 output=${1:-docs/screenshot.png}
 scroll=${2:-}
 
-packages=(xvfb xauth x11-utils imagemagick)
-scripts/install-packages.sh "${packages[@]}"
-
+scripts/packages.sh screenshot
 if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --preset default
 fi
-cmake --build build -j"$(nproc)" --target screenshot_probe
+cmake --build --preset default -j"$(nproc)" --target screenshot_probe
 probe=build/tests/screenshot_probe
 
 work=$(mktemp -d)

@@ -1,6 +1,7 @@
 #include "ui/unhandled_errors.h"
 
 #include "engine/page_fetcher.h"
+#include "orvane_version.h"
 #include "ui/desktop_services.h"
 
 #include <QDialog>
@@ -37,7 +38,7 @@ QString failureText(const std::exception_ptr &failure)
 
 const char *programVersion()
 {
-    return ORVANE_VERSION;
+    return kProgramVersion;
 }
 
 QString errorReport(const QString &failure)

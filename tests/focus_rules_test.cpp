@@ -91,7 +91,13 @@ protected:
             form.activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
         }
-        QTest::qWait(20); // let the focus come back
+        // The focus comes back to a widget of the window once the box's events are through.
+        ASSERT_TRUE(testing::waitUntil([this] {
+            return QApplication::activePopupWidget() == nullptr &&
+                   QApplication::activeModalWidget() == nullptr &&
+                   QApplication::focusWidget() != nullptr &&
+                   QApplication::focusWidget()->window() == &form;
+        }));
     }
 };
 

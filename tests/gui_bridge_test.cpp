@@ -55,6 +55,11 @@ TEST(GuiBridge, ShutdownReleasesWaitingCallersWithoutRunningTheirCalls)
     std::atomic<int> ran{0};
     std::atomic<int> dropped{0};
     constexpr int kWorkers = 8;
+    // The first caller to queue a call asks for a drain, from its own thread, then waits.
+    std::atomic<bool> waiting{false};
+    QObject::connect(
+        bridge.get(), &GuiBridge::drainRequested, bridge.get(), [&waiting] { waiting = true; },
+        Qt::DirectConnection);
     std::vector<std::thread> workers;
     workers.reserve(kWorkers);
     for (int i = 0; i < kWorkers; ++i) {
@@ -64,8 +69,11 @@ TEST(GuiBridge, ShutdownReleasesWaitingCallersWithoutRunningTheirCalls)
             }
         });
     }
-    // No events are processed, so every call is still waiting when the program "closes".
-    QThread::msleep(50);
+    // No events are processed, so the calls queued so far are still waiting when the program
+    // "closes"; the rest come after the end. Both kinds are dropped.
+    while (!waiting) {
+        std::this_thread::yield();
+    }
     bridge->shutdown();
     for (auto &worker : workers) {
         worker.join();

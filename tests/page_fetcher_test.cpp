@@ -612,23 +612,20 @@ TEST_F(PageFetcherAbort, AbortEndsRunningFetchesAtOnceAndLaterOnesImmediately)
     while (server.requestHeads().size() < kSiteLimit && Clock::now() < allStarted) {
         std::this_thread::sleep_for(5ms);
     }
-    std::this_thread::sleep_for(100ms); // the others are at the gate by now
+    // The others wait at the gate, or reach it after the abort and fail there: both must end.
     ASSERT_EQ(server.requestHeads().size(), kSiteLimit);
     EXPECT_EQ(finished.load(), 0);
 
-    const auto abortAt = Clock::now();
     abortAllDownloads();
     for (std::thread &thread : threads) {
         thread.join();
     }
-    const auto abortTook = Clock::now() - abortAt;
-
-    EXPECT_LT(abortTook, 500ms);
+    // Without a time-out, nothing but the abort ends these fetches: that they end is the proof.
     EXPECT_EQ(failedOrCut.load(), kFetches);
 
+    // A later fetch fails without reaching the server (which would stall it for ever).
     const Fetched after = fetch(server.url("/stall"), 0);
     EXPECT_EQ(after.error, QStringLiteral("Cannot open URL"));
-    EXPECT_LT(after.elapsed, 50ms);
     EXPECT_EQ(server.requestHeads().size(), kSiteLimit);
 
     resetDownloadAbort();

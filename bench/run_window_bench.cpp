@@ -5,8 +5,14 @@
 // "sites" instead runs 2,000 pages answered after 200 ms at 500 workers with at most 6 transfers
 // per site, once spread over 20 local servers and once on one, and also prints the most requests
 // each server held at once.
-//   run_window_bench [10|100|500|sites]    (no argument: 10, 100 and 500)
+// "heavy" runs heavy pages at 500 workers with no per-site limit, each served at about 1.3 MB/s:
+// 300 pages of 8 MiB, then 500 at the 16 MiB size cap, each once with the memory budget lifted
+// and once with the budget the machine gets; it prints the peak memory and time of both.
+// "heavy PAGES MIB" runs that one case (e.g. scaled down) the same two ways.
+//   run_window_bench [10|100|500|sites|heavy [PAGES MIB]]    (no argument: 10, 100 and 500)
+#include "engine/page_budget.h"
 #include "engine/page_fetcher.h"
+#include "engine/site_gate.h"
 #include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
@@ -274,7 +280,22 @@ struct RunCase
     // The per-site limit and the menu item choosing it; none for the plain runs.
     int perSite = 0;
     const char *perSiteItem = nullptr;
+    int pages = kPages;
+    // Heavy pages: every page is this many bytes (the same body), sent in 64 KiB pieces 50 ms
+    // apart, at about 1.3 MB/s.
+    qsizetype pageBytes = 0;
 };
+
+constexpr qsizetype kPieceBytes = 64 * 1024;
+constexpr int kPieceGapMs = 50;
+
+// One body for every heavy page, shared by all handlers: the server holds it once.
+QByteArray heavyBody(qsizetype bytes)
+{
+    QByteArray body = pageBody(0);
+    body.insert(body.indexOf("</body>"), QByteArray(bytes - body.size(), 'x'));
+    return body;
+}
 
 bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, const RunCase &run)
 {
@@ -286,19 +307,35 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     for (int site = 0; site < run.sites; ++site) {
         servers.push_back(std::make_unique<test::TestHttpServer>());
     }
+    const int pages = run.pages;
     QStringList lines;
-    lines.reserve(kPages);
+    lines.reserve(pages);
     int expectedFound = 0;
-    for (int i = 0; i < kPages; ++i) {
+    const QByteArray heavy = run.pageBytes > 0 ? heavyBody(run.pageBytes) : QByteArray();
+    for (int i = 0; i < pages; ++i) {
         test::TestHttpServer &server = *servers[static_cast<std::size_t>(i % run.sites)];
         const QByteArray target = "/p" + QByteArray::number(i);
-        const QByteArray body = pageBody(i);
-        expectedFound += i % 3 == 0 ? 1 : 0;
-        server.handle(target, [body, answerMs](test::HttpConnection &connection) {
-            if (connection.pause(std::chrono::milliseconds(answerMs))) {
-                connection.respond(200, {"Content-Type: text/html"}, body);
-            }
-        });
+        if (run.pageBytes > 0) {
+            ++expectedFound;
+            server.handle(target, [heavy](test::HttpConnection &connection) {
+                const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n"
+                                        "Content-Length: " +
+                                        QByteArray::number(heavy.size()) + "\r\n\r\n";
+                if (connection.send(head)) {
+                    connection.sendInPieces(
+                        heavy, QList<qsizetype>(heavy.size() / kPieceBytes, kPieceBytes),
+                        std::chrono::milliseconds(kPieceGapMs));
+                }
+            });
+        } else {
+            const QByteArray body = pageBody(i);
+            expectedFound += i % 3 == 0 ? 1 : 0;
+            server.handle(target, [body, answerMs](test::HttpConnection &connection) {
+                if (connection.pause(std::chrono::milliseconds(answerMs))) {
+                    connection.respond(200, {"Content-Type: text/html"}, body);
+                }
+            });
+        }
         lines << server.url(target);
     }
 
@@ -326,6 +363,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
         return false;
     }
     QCoreApplication::processEvents();
+    PageBudget::shared().resetHighWater();
     const bool peakReset = resetPeakMemory();
     const std::string loadBefore = loadAverage();
 
@@ -386,7 +424,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
         okRows += results.rowAt(row).subItems[StatusSubItem] == QLatin1String("OK") ? 1 : 0;
     }
     const double seconds = static_cast<double>(elapsedNs) / 1e9;
-    const double pagesPerSecond = kPages / seconds;
+    const double pagesPerSecond = pages / seconds;
     const double answerSeconds = answerMs / 1000.0;
     double limitPerSecond = std::min(100.0, workers / answerSeconds);
     if (run.perSite > 0) {
@@ -395,7 +433,10 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     const double expectedTicks = seconds * 1000.0 / RunScheduler::kTickMs;
 
     std::string label = "workers=" + std::to_string(workers);
-    if (run.perSiteItem != nullptr) {
+    if (run.pageBytes > 0) {
+        label += ", " + std::to_string(pages) + " pages of " + std::to_string(run.pageBytes) +
+                 " bytes on " + std::to_string(run.sites) + " sites, no per-site limit";
+    } else if (run.perSiteItem != nullptr) {
         label += ", " + std::to_string(run.sites) + (run.sites == 1 ? " site" : " sites") +
                  ", pages answered after " + std::to_string(answerMs) + " ms, per-site limit " +
                  std::to_string(run.perSite);
@@ -414,6 +455,12 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
                 pagesPerSecond, limitPerSecond, pagesPerSecond / limitPerSecond);
     std::printf("  memory: VmHWM %ld kB (%s), VmRSS after %ld kB\n", peakKb,
                 peakReset ? "peak of this run" : "process peak, could not reset", rssKb);
+    const qsizetype budget = PageBudget::shared().limit();
+    std::printf("  page memory budget %s, held at most %lld kB\n",
+                budget == PageBudget::kUnlimited
+                    ? "unlimited"
+                    : (std::to_string(static_cast<long long>(budget / 1024)) + " kB").c_str(),
+                static_cast<long long>(PageBudget::shared().highWater() / 1024));
     std::printf("  GUI thread: 1 ms timer longest gap %.2f ms (at %.2f s), %lld gaps over 5 ms, "
                 "%lld ticks\n",
                 gui.largestMs(), gui.largestAtS(), gui.longGaps(), gui.ticks());
@@ -449,8 +496,42 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
                 static_cast<long long>(sink.texts.size()));
     std::fflush(stdout);
 
-    return !timedOut && results.rowCount() == kPages && found_count + not_found_count == kPages &&
-           button == QLatin1String("Start");
+    return !timedOut && results.rowCount() == pages && found_count + not_found_count == pages &&
+           found_count == expectedFound && okRows == pages && button == QLatin1String("Start");
+}
+
+// Each heavy case without the budget, then with the machine's.
+int runHeavy(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, int argc, char **argv)
+{
+    std::vector<std::pair<int, qsizetype>> sizes = {{300, 8 * 1024 * 1024}, {500, kMaxPageBytes}};
+    if (argc > 3) {
+        sizes = {{std::atoi(argv[2]), qsizetype{std::atoi(argv[3])} * 1024 * 1024}};
+    }
+    const qsizetype machineBudget = PageBudget::sizeForMachine();
+    std::printf("heavy pages at 500 workers, no per-site limit, %lld-byte pieces every %d ms; "
+                "budget for this machine %lld kB\n",
+                static_cast<long long>(kPieceBytes), kPieceGapMs,
+                static_cast<long long>(machineBudget / 1024));
+    bool ok = true;
+    for (const auto &[pages, bytes] : sizes) {
+        for (const qsizetype budget : {PageBudget::kUnlimited, machineBudget}) {
+            PageBudget::shared().setLimit(budget);
+            std::printf("%d pages of %lld bytes, budget %s:\n", pages,
+                        static_cast<long long>(bytes),
+                        budget == PageBudget::kUnlimited ? "lifted (before)" : "on (after)");
+            ok = runOnce(app, form, sink,
+                         {.workers = 500,
+                          .menuItem = "N500Threads3",
+                          .sites = 10,
+                          .perSite = SiteGate::kNoLimit,
+                          .perSiteItem = "NoSiteLimit1",
+                          .pages = pages,
+                          .pageBytes = bytes}) &&
+                 ok;
+        }
+    }
+    std::printf("%s\n", ok ? "all runs complete" : "SOME RUN FAILED");
+    return ok ? 0 : 1;
 }
 
 } // namespace
@@ -470,6 +551,9 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
 
     const bool sitesMode = argc > 1 && std::strcmp(argv[1], "sites") == 0;
+    if (argc > 1 && std::strcmp(argv[1], "heavy") == 0) {
+        return runHeavy(app, form, sink, argc, argv);
+    }
     std::printf("%d pages, each answered after %d ms%s; dispatch tick %d ms; platform %s\n", kPages,
                 sitesMode ? kSlowAnswerMs : kAnswerMs,
                 sitesMode ? ", on 20 sites, then on one" : "", RunScheduler::kTickMs,

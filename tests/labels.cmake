@@ -8,10 +8,10 @@ cmake_policy(PUSH)
 cmake_policy(VERSION 3.25) # CTest reads this file without the project's policies
 set(suite "^([A-Za-z]+/)?")
 set(orvane_label_patterns
-  slow "${suite}(HostileRun|HostileMarkup|LinkFinderHardPages|ProgramShutdown|PoliteFetch|PageFetcherTimeOut|PageFetcherSizeCap|CrashReportDeathTest)\\."
+  slow "${suite}(HostileRun|HostileMarkup|LinkFinderHardPages|ProgramShutdown|PoliteFetch|PageFetcherTimeOut|PageFetcherSizeCap|PageBudgetRun|CrashReportDeathTest)\\."
   slow "${suite}LinkTypes\\..*/(.*SixteenMiB.*|Million.*)$"
   slow "^RunWindow\\.(EachSiteGetsAtMostItsLimit|ASiteThatAsksForAPause)"
-  threads "${suite}(CheckWorker[A-Za-z]*|GuiBridge|PageFetcher[A-Za-z]*|PoliteFetch|TestHttpServer|RunWindow|ResultsList[A-Za-z]*|ProgramShutdown|Hostile[A-Za-z]*|LinkFinderConcurrency)\\."
+  threads "${suite}(CheckWorker[A-Za-z]*|PageBudgetRun|GuiBridge|PageFetcher[A-Za-z]*|PoliteFetch|TestHttpServer|RunWindow|ResultsList[A-Za-z]*|ProgramShutdown|Hostile[A-Za-z]*|LinkFinderConcurrency)\\."
   gui "${suite}(FocusRules|HostileRun|LinkStanding|MainWindow|Memo[A-Za-z]*|ProgramShutdown|ResultsList[A-Za-z]*|RunWindow|UnhandledError[A-Za-z]*|CrashReportDeathTest|VerdictBadges|WindowTexts|WindowControls|FieldEdits|LinkLabel)\\."
 )
 foreach(test IN LISTS orvane_test_names)

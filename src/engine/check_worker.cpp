@@ -1,6 +1,7 @@
 #include "engine/check_worker.h"
 
 #include "engine/legacy_codepage.h"
+#include "engine/page_budget.h"
 #include "engine/page_check.h"
 #include "engine/page_fetcher.h"
 #include "engine/robots_cache.h"
@@ -62,6 +63,9 @@ bool TMyThread::Start(std::unique_ptr<TMyThread> worker)
 void TMyThread::Execute()
 {
     try {
+        // The page's share of the memory budget, which the fetch charges; kept until it is
+        // searched.
+        PageBudget::Lease pageMemory;
         QString errorText;
         FetchedPage fetched;
         QString pageText;
@@ -72,7 +76,11 @@ void TMyThread::Execute()
                                 !fEnvironment.robots->allows(fURL, *fEnvironment.source, fTimeOut);
         try {
             fetched = fEnvironment.source->fetch(fURL, fTimeOut);
-            pageText = pageTextFromBytes(fetched.body, legacyCodePage(), legacySize);
+            if (!pageMemory.holdAtLeast(fetched.body.size() * PageBudget::kCostPerBodyByte,
+                                        PageBudget::Use::Decoding)) {
+                throw DownloadError(kCannotOpenUrl); // closing
+            }
+            pageText = pageTextFromBytes(std::move(fetched.body), legacyCodePage(), legacySize);
         } catch (const DownloadError &error) {
             errorText = QString::fromUtf8(error.what());
             pageText.clear();

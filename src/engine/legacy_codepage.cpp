@@ -247,13 +247,20 @@ QString widenFromLegacy(const QByteArray &bytes, CodePage codePage)
 
 QString pageTextFromBytes(const QByteArray &page, CodePage codePage, qsizetype &legacySize)
 {
+    return pageTextFromBytes(QByteArray(page), codePage, legacySize);
+}
+
+QString pageTextFromBytes(QByteArray &&page, CodePage codePage, qsizetype &legacySize)
+{
+    QByteArray bytes = std::move(page);
     if (codePage == CodePage::Utf8) {
         // Narrowing into UTF-8 and widening again gives back the decoded text itself.
-        return decodeUtf8(page, &legacySize);
+        return decodeUtf8(bytes, &legacySize);
     }
-    QString decoded = decodeUtf8(page);
+    QString decoded = decodeUtf8(bytes);
+    bytes = QByteArray();
     const QByteArray legacy = narrowToWindows1252(decoded);
-    decoded = QString(); // the page is held three times over at most, not four
+    decoded = QString();
     legacySize = legacy.size();
     return widenFromWindows1252(legacy);
 }

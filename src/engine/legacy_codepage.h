@@ -41,6 +41,9 @@ inline QString widenFromLegacy(const QByteArray &bytes)
 // do (a leading U+FEFF is kept, each malformed stretch becomes one U+FFFD), narrowed into the code
 // page and widened again. legacySize receives the byte count of the narrowed text.
 QString pageTextFromBytes(const QByteArray &page, CodePage codePage, qsizetype &legacySize);
+// The same, letting go of the page's bytes as soon as they are decoded: the chain then holds the
+// page's size three times over at most (its bytes or the narrowed text, and the UTF-16 text).
+QString pageTextFromBytes(QByteArray &&page, CodePage codePage, qsizetype &legacySize);
 
 namespace detail {
 // Generated from Microsoft's bestfit1252.txt by scripts/gen_bestfit1252.py.

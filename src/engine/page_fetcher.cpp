@@ -2,9 +2,11 @@
 
 #include "engine/ca_store.h"
 #include "engine/memory.h"
+#include "engine/page_budget.h"
 #include "engine/site_gate.h"
 #include "engine/web_address.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <curl/curl.h>
@@ -16,6 +18,8 @@
 namespace orvane {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 std::once_flag g_initOnce;
 std::atomic<bool> g_aborted{false};
@@ -74,7 +78,14 @@ struct Transfer
 // What the callbacks learn while the transfer runs.
 struct Progress
 {
+    CURL *easy = nullptr;
     QByteArray *page = nullptr;
+    PageBudget::Lease *lease = nullptr;
+    // The body length the response announced (at most kMaxPageBytes), once its body began.
+    qsizetype announced = 0;
+    bool bodyBegan = false;
+    // How long the fetch waited for memory: not part of its time-out.
+    Clock::duration waited{};
     QByteArrayList *robotsTags = nullptr;
     QByteArrayList *links = nullptr;
     int status = 0;
@@ -105,6 +116,8 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
         progress.retryAfter.clear();
         progress.challenge = false;
         progress.responseArrived = false;
+        progress.announced = 0;
+        progress.bodyBegan = false;
         progress.page->clear();
         if (progress.robotsTags != nullptr) {
             progress.robotsTags->clear();
@@ -153,6 +166,29 @@ size_t onHeaderLine(char *data, size_t size, size_t count, void *user)
     return length;
 }
 
+// Unannounced bodies are charged in steps, not for every piece curl hands over.
+constexpr qsizetype kChargeStep = qsizetype{256} * 1024;
+
+// Holds budget for a body of `bodyBytes` before it grows to that; false when the budget aborted.
+bool chargeBody(Progress &progress, qsizetype bodyBytes)
+{
+    constexpr qsizetype cost = PageBudget::kCostPerBodyByte;
+    if (bodyBytes * cost <= progress.lease->bytes()) {
+        return true;
+    }
+    // An announced length is held at once, so that a page never waits with part of it in hand.
+    qsizetype target = std::max(bodyBytes, progress.announced);
+    if (target > progress.announced) {
+        target = std::min((target + kChargeStep - 1) / kChargeStep * kChargeStep, kMaxPageBytes);
+    }
+    const std::optional<Clock::duration> waited = progress.lease->holdAtLeast(target * cost);
+    if (!waited) {
+        return false;
+    }
+    progress.waited += *waited;
+    return true;
+}
+
 size_t onBody(char *data, size_t size, size_t count, void *user)
 {
     auto &progress = *static_cast<Progress *>(user);
@@ -161,7 +197,25 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
         return 0;
     }
     try {
+        if (!progress.bodyBegan) {
+            progress.bodyBegan = true;
+            curl_off_t announced = -1;
+            if (curl_easy_getinfo(progress.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) ==
+                    CURLE_OK &&
+                announced > 0) {
+                progress.announced = static_cast<qsizetype>(
+                    std::min<curl_off_t>(announced, curl_off_t{kMaxPageBytes}));
+            }
+        }
         const qsizetype room = kMaxPageBytes - progress.page->size();
+        const qsizetype kept = std::min(static_cast<qsizetype>(length), room);
+        if (!chargeBody(progress, progress.page->size() + kept)) {
+            return 0; // closing: the abort decides what the fetch says
+        }
+        if (progress.page->isEmpty() && progress.announced > 0) {
+            // No doubling past what the page said it weighs.
+            progress.page->reserve(progress.announced);
+        }
         if (static_cast<qsizetype>(length) > room) {
             progress.page->append(data, room);
             progress.tooLarge = true;
@@ -229,9 +283,12 @@ void configure(Transfer &transfer, Progress &progress)
     }
 }
 
-// Runs the transfer to its end (or the abort); false when curl gave up without a result.
-bool perform(Transfer &transfer, CURLcode &result)
+// Runs the transfer to its end (or the abort); false when curl gave up without a result. Past
+// `deadline`, moved on by the time the transfer waited for memory, it ends as timed out.
+bool perform(Transfer &transfer, CURLcode &result, const Progress &progress,
+             std::optional<Clock::time_point> deadline)
 {
+    const Clock::duration waitedBefore = progress.waited;
     if (curl_multi_add_handle(transfer.multi, transfer.easy) != CURLM_OK) {
         return false;
     }
@@ -252,8 +309,20 @@ bool perform(Transfer &transfer, CURLcode &result)
         if (done || running == 0) {
             break;
         }
-        // Returns early when curl's own time-out is due or abortAllDownloads wakes us.
-        if (curl_multi_poll(transfer.multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+        int pollMs = 1000;
+        if (deadline) {
+            const Clock::time_point due = *deadline + (progress.waited - waitedBefore);
+            const Clock::time_point now = Clock::now();
+            if (now >= due) {
+                result = CURLE_OPERATION_TIMEDOUT;
+                done = true;
+                break;
+            }
+            pollMs = static_cast<int>(std::min<std::chrono::milliseconds::rep>(
+                pollMs, std::chrono::ceil<std::chrono::milliseconds>(due - now).count()));
+        }
+        // Returns early when curl's own timers are due or abortAllDownloads wakes us.
+        if (curl_multi_poll(transfer.multi, nullptr, 0, pollMs, nullptr) != CURLM_OK) {
             break;
         }
     }
@@ -319,6 +388,7 @@ void abortAllDownloads()
 {
     g_aborted.store(true);
     SiteGate::shared().abort();
+    PageBudget::shared().abort();
     std::lock_guard lock(g_runningMutex);
     for (CURLM *multi : g_running) {
         curl_multi_wakeup(multi);
@@ -329,6 +399,7 @@ void resetDownloadAbort()
 {
     g_aborted.store(false);
     SiteGate::shared().resetAbort();
+    PageBudget::shared().resetAbort();
 }
 
 std::optional<std::chrono::milliseconds> retryAfterDelay(QByteArrayView value,
@@ -380,14 +451,22 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
     if (!hasScheme(url)) {
         return failure(Page, kCannotOpenUrl);
     }
+    // The worker's lease, which keeps the page's bytes until it is searched; else one of our own.
+    std::optional<PageBudget::Lease> ownLease;
+    PageBudget::Lease *lease = PageBudget::Lease::current();
+    if (lease == nullptr) {
+        lease = &ownLease.emplace();
+    }
+    lease->release(); // nothing held while waiting at the gate
     FetchOutcome outcome;
     Progress progress;
+    progress.easy = transfer.easy;
+    progress.lease = lease;
     progress.page = &Page;
     progress.robotsTags = &outcome.robotsTags;
     progress.links = &outcome.links;
     configure(transfer, progress);
 
-    using Clock = std::chrono::steady_clock;
     std::chrono::milliseconds left(TimeOutMs);
     CURLcode result = CURLE_OK;
     bool done = false;
@@ -407,17 +486,18 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
                 return failure(Page, kCannotOpenUrl);
             }
             curl_easy_setopt(transfer.easy, CURLOPT_URL, url.constData());
-            if (TimeOutMs > 0) {
-                if (left.count() <= 0) {
-                    Page.clear(); // a redirect's body is not the page
-                    return {QLatin1String(kTimedOut)};
-                }
-                curl_easy_setopt(transfer.easy, CURLOPT_TIMEOUT_MS, long(left.count()));
+            if (TimeOutMs > 0 && left.count() <= 0) {
+                Page.clear(); // a redirect's body is not the page
+                return {QLatin1String(kTimedOut)};
             }
             const auto started = Clock::now();
+            const Clock::duration waitedBefore = progress.waited;
             result = CURLE_OK;
-            done = perform(transfer, result);
-            left -= std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+            // Kept here rather than by curl, which cannot leave out the waits for memory.
+            done = perform(transfer, result, progress,
+                           TimeOutMs > 0 ? std::optional(started + left) : std::nullopt);
+            left -= std::chrono::duration_cast<std::chrono::milliseconds>(
+                Clock::now() - started - (progress.waited - waitedBefore));
             if (!done || result != CURLE_OK) {
                 break;
             }
@@ -430,6 +510,7 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
             }
             url = std::move(next);
             Page.clear();
+            lease->release();
         }
     }
 

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QtGlobal>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+// Bounds the page bytes that workers hold at once, whatever the pages weigh and however many
+// workers run. A worker holds a lease on the budget: its fetch grows the lease before the body
+// grows (the whole announced length at once), then decoding grows it by the text's two bytes a
+// body byte. A lease that would pass the limit waits, its socket stalled meanwhile, until others
+// give bytes back.
+//
+// Bodies may take three quarters of the limit; the last quarter is for decoding only, so a page
+// received can always be decoded once the decodings before it are done (decodings wait for
+// nothing else) and no two pages ever wait for each other. Waiting leases are served decodings
+// first, then holders, each oldest first, then the others in the order they asked. Should every
+// holder still wait (bodies of no announced length, grown piece by piece, or a page bigger than
+// the budget), the first of them in that order goes on past the limit: without it nobody would
+// ever give anything back. The oldest holder has the most of its page in hand and has waited
+// longest, so letting it finish frees memory soonest and starves nobody; the budget is then passed
+// by at most one page.
+class PageBudget
+{
+public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr qsizetype kUnlimited = 0;
+    // The body byte itself, then also the two bytes of UTF-16 text it is decoded into.
+    static constexpr qsizetype kCostPerBodyByte = 3;
+    enum class Use { Body, Decoding };
+
+    // The process's budget, sized for the machine on first use.
+    static PageBudget &shared();
+    // An eighth of physical memory, within [256 MiB, 1 GiB] (see docs/ARCHITECTURE.md).
+    static qsizetype sizeForMachine();
+
+    explicit PageBudget(qsizetype limit) : m_limit(limit) {}
+    PageBudget(const PageBudget &) = delete;
+    PageBudget &operator=(const PageBudget &) = delete;
+
+    // kUnlimited, or the most bytes held at once. Waiting leases see a raised limit at once.
+    void setLimit(qsizetype limit);
+    qsizetype limit() const;
+    qsizetype held() const;
+    // The most bytes held at once since the last reset.
+    qsizetype highWater() const;
+    void resetHighWater();
+
+    // Wakes every waiting lease and fails every later wait: the program is closing.
+    void abort();
+    // Undoes abort (tests).
+    void resetAbort();
+
+    // The bytes one worker holds; given back when destroyed. While it lives it is its thread's
+    // current lease, which the fetcher charges.
+    class Lease
+    {
+    public:
+        explicit Lease(PageBudget &budget = shared());
+        ~Lease();
+        Lease(const Lease &) = delete;
+        Lease &operator=(const Lease &) = delete;
+
+        // Holds at least `bytes` in all, waiting while that would pass the limit. The time
+        // waited, or nothing when the budget was aborted.
+        std::optional<Clock::duration> holdAtLeast(qsizetype bytes, Use use = Use::Body);
+        // Gives every byte back: before a wait for anything else, so that no holder ever waits
+        // for a worker that waits for the budget.
+        void release();
+        qsizetype bytes() const { return m_bytes; }
+
+        // The innermost lease alive on this thread, if any.
+        static Lease *current();
+
+    private:
+        PageBudget &m_budget;
+        qsizetype m_bytes = 0;
+        std::uint64_t m_age;
+        Lease *m_outer;
+    };
+
+private:
+    struct Waiter
+    {
+        std::uint64_t age;
+        qsizetype more;
+        bool holder;
+        bool decoding;
+        std::uint64_t asked;
+        bool granted = false;
+        std::condition_variable wake;
+    };
+
+    void grantWaiting();
+    void take(qsizetype bytes);
+    void giveBack(qsizetype bytes, bool wasHolder);
+
+    mutable std::mutex m_mutex;
+    qsizetype m_limit;
+    qsizetype m_held = 0;
+    qsizetype m_highWater = 0;
+    int m_holders = 0;
+    int m_waitingHolders = 0;
+    std::uint64_t m_nextAge = 0;
+    std::uint64_t m_nextAsked = 0;
+    std::vector<Waiter *> m_waiters;
+    bool m_aborted = false;
+};
+
+} // namespace orvane

@@ -11,6 +11,9 @@
 #   run            whole runs of 2,000 pages in the real window at 10, 100 and 500 workers
 #   sites          whole runs of 2,000 slow pages at 500 workers, 6 transfers a site: over 20
 #                  local sites, then all on one
+#   heavy          heavy pages served at about 1.3 MB/s at 500 workers: 300 of 8 MiB and 500 at
+#                  the 16 MiB cap, with the page memory budget lifted, then on: peak memory and
+#                  run time (ARGS: [PAGES MIB] for one case, e.g. scaled down)
 #   https          CPU and memory of one HTTPS fetch, with the shared CA store and without it
 #                  (ARGS: [--fetches N] [--concurrent N])
 #   soak           10,000 mixed and hostile pages at 500 workers with a 5 s time-out: every row
@@ -18,7 +21,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-names=(link-finder list-cleaning results-list run sites https soak)
+names=(link-finder list-cleaning results-list run sites heavy https soak)
 if [ $# -eq 0 ]; then
   for name in "${names[@]}"; do
     echo "== $name"
@@ -31,6 +34,7 @@ shift
 
 declare -A targets=([link-finder]=link_finder_bench [list-cleaning]=list_cleaning_bench
   [results-list]=results_list_bench [run]=run_window_bench [sites]=run_window_bench
+  [heavy]=run_window_bench
   [https]=https_fetch_bench [soak]=soak_bench)
 target=${targets[$name]:-}
 if [ -z "$target" ]; then
@@ -53,5 +57,6 @@ case "$name" in
       --target "library/os.html" "$@"
     ;;
   sites) exec build/bench/run_window_bench sites "$@" ;;
+  heavy) exec build/bench/run_window_bench heavy "$@" ;;
   *) exec "build/bench/$target" "$@" ;;
 esac

@@ -383,7 +383,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     ResultsModel &results = *form.results();
     int okRows = 0;
     for (int row = 0; row < results.rowCount(); ++row) {
-        okRows += results.rowAt(row).subItems[StatusSubItem] == QLatin1String("OK") ? 1 : 0;
+        okRows += results.cellText(row, StatusColumn) == QLatin1String("OK") ? 1 : 0;
     }
     const double seconds = static_cast<double>(elapsedNs) / 1e9;
     const double pagesPerSecond = kPages / seconds;

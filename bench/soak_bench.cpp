@@ -364,8 +364,8 @@ int main(int argc, char **argv)
         std::map<QString, int> statuses;
         for (int row = 0; row < results.rowCount(); ++row) {
             const ResultRow &item = results.rowAt(row);
-            const QString found = item.subItems[FoundSubItem];
-            const QString status = item.subItems[StatusSubItem];
+            const QString found = results.cellText(row, FoundColumn);
+            const QString status = results.cellText(row, StatusColumn);
             searching += found == QLatin1String("Searching...") ? 1 : 0;
             pending += item.imageIndex == ImagePending ? 1 : 0;
             foundRows += found == QLatin1String("Found") ? 1 : 0;

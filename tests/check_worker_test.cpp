@@ -1,8 +1,10 @@
 #include "engine/check_worker.h"
 #include "engine/legacy_codepage.h"
+#include "engine/robots_rules.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
 #include "run/run_counters.h"
+#include "support/canned_source.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
@@ -12,9 +14,7 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
-#include <map>
 #include <mutex>
-#include <new>
 #include <vector>
 
 namespace orvane {
@@ -22,64 +22,7 @@ namespace {
 
 using orvane::testing::waitUntil;
 
-// Canned pages by address, so the worker can be driven through every outcome.
-class CannedSource final : public PageSource
-{
-public:
-    enum class Failure { None, Download, OutOfMemory, Other };
-    struct Page
-    {
-        QByteArray body;
-        QString note;
-        Failure failure = Failure::None;
-        QString message;
-        int delayMs = 0;
-        QByteArrayList robotsTags;
-    };
-
-    void add(const QString &url, Page page) { m_pages[url] = std::move(page); }
-
-    FetchedPage fetch(const QString &url, int timeOutMs) const override
-    {
-        m_lastTimeOut = timeOutMs;
-        const Page &canned = m_pages.at(url);
-        const int live = ++m_inFetch;
-        int peak = m_peakInFetch.load();
-        while (live > peak && !m_peakInFetch.compare_exchange_weak(peak, live)) {
-        }
-        if (canned.delayMs > 0) {
-            QThread::msleep(static_cast<unsigned long>(canned.delayMs));
-        }
-        --m_inFetch;
-        switch (canned.failure) {
-        case Failure::Download:
-            throw DownloadError(canned.message.toStdString());
-        case Failure::OutOfMemory:
-            throw std::bad_alloc();
-        case Failure::Other:
-            throw 42;
-        case Failure::None:
-            break;
-        }
-        FetchedPage page{canned.body, canned.note, canned.robotsTags};
-        // As the fetcher words them: "HTTP nnn" for a whole answer outside 2xx, three notes for
-        // one cut short.
-        page.status = canned.note.startsWith(u"HTTP ") ? canned.note.sliced(5).toInt() : 200;
-        page.cutOff = canned.note == QLatin1String(kTimedOut) ||
-                      canned.note == QLatin1String(kDownloadIncomplete) ||
-                      canned.note == QLatin1String(kPageTooLarge);
-        return page;
-    }
-
-    int lastTimeOut() const { return m_lastTimeOut; }
-    int peakInFetch() const { return m_peakInFetch; }
-
-private:
-    std::map<QString, Page> m_pages;
-    mutable std::atomic<int> m_lastTimeOut{-1};
-    mutable std::atomic<int> m_inFetch{0};
-    mutable std::atomic<int> m_peakInFetch{0};
-};
+using testing::CannedSource;
 
 class CheckWorker : public ::testing::Test
 {
@@ -94,10 +37,7 @@ protected:
     }
     void TearDown() override { setLegacyCodePage(CodePage::Utf8); }
 
-    ResultRowRef addPendingRow(const QString &url)
-    {
-        return model.appendRow(url, testing::pendingSubItems(), ImagePending);
-    }
+    ResultRowRef addPendingRow(const QString &url) { return testing::addPendingRow(model, url); }
 
     // Starts one worker for `url` into a new row and returns the row reference.
     ResultRowRef dispatch(const QString &url, const QString &target, bool contentMode = false)
@@ -124,7 +64,7 @@ protected:
     std::shared_ptr<const PageSource> source = cannedSource;
 };
 
-const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
+const QString kDate = testing::kCheckedText;
 
 TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 {
@@ -222,17 +162,6 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     EXPECT_EQ(not_found_count, 2);
 }
 
-TEST_F(CheckWorker, StatusTextKeepsOnlyPlainCharacters)
-{
-    cannedSource->add("https://a.example/", {{},
-                                             {},
-                                             CannedSource::Failure::Download,
-                                             QStringLiteral("Error (12029): can't connect.\r\n")});
-    dispatch("https://a.example/", "x");
-    ASSERT_TRUE(waitForAllWorkers());
-    EXPECT_EQ(rowTexts(0)[StatusColumn], QStringLiteral("Error 12029 cant connect"));
-}
-
 TEST(CleanStatus, KeepsSpaceHashSlashDigitsAndAsciiLetters)
 {
     EXPECT_EQ(Clean_Status(QString()), QString());
@@ -280,7 +209,7 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 }
 
 // What a worker hands over, seen through a receiver that keeps it: one value per worker, on the GUI
-// thread, with the texts as the check made them; the receiver goes with the worker.
+// thread, as the check made it; the receiver goes with the worker.
 struct ReportLog
 {
     std::vector<CheckReport> reports;
@@ -313,10 +242,10 @@ QStringList fields(const CheckReport &report)
     return {report.found ? QStringLiteral("found") : QStringLiteral("not found"),
             report.link,
             report.anchor,
-            report.status,
+            report.status.text(),
             QString::number(report.size),
-            report.linkType,
-            report.robots};
+            report.linkType.text(),
+            robotsText(report.robots)};
 }
 
 class CheckWorkerReport : public CheckWorker
@@ -384,9 +313,11 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
 
 TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
 {
-    const QString message = QStringLiteral("Error (12029): can't connect.\r\n");
     cannedSource->add("https://refused.example/",
-                      {{}, {}, CannedSource::Failure::Download, message});
+                      {{},
+                       {},
+                       CannedSource::Failure::Download,
+                       QStringLiteral("Error (12029): can't connect.\r\n")});
     cannedSource->add("https://oom.example/", {{}, {}, CannedSource::Failure::OutOfMemory});
     cannedSource->add("https://odd.example/", {{}, {}, CannedSource::Failure::Other});
     const auto refused = dispatchRecorded("https://refused.example/", "site.example");
@@ -394,8 +325,9 @@ TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
     const auto odd = dispatchRecorded("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
 
-    // The fetcher's message as it came: the row, not the worker, decides what of it to show.
-    EXPECT_EQ(onlyReport(*refused), (QStringList{"not found", "", "", message, "0", "", ""}));
+    // The fetcher's message cut down to what a row shows.
+    EXPECT_EQ(onlyReport(*refused),
+              (QStringList{"not found", "", "", "Error 12029 cant connect", "0", "", ""}));
     EXPECT_EQ(onlyReport(*oom), (QStringList{"not found", "", "", "Out of memory", "0", "", ""}));
     EXPECT_EQ(onlyReport(*odd), (QStringList{"not found", "", "", "Check failed", "0", "", ""}));
 }

@@ -2,29 +2,15 @@
 // calling thread, a fixed clock and a fixed locale. No sockets, no window.
 #include "engine/worker_counters.h"
 #include "run/run_scheduler.h"
+#include "support/canned_source.h"
 #include "support/qt_print.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <map>
 #include <vector>
 
 namespace orvane {
 namespace {
-
-class CannedPages final : public PageSource
-{
-public:
-    FetchedPage fetch(const QString &url, int /*timeOutMs*/) const override
-    {
-        const auto page = pages.find(url); // robots.txt among others: no such site
-        if (page == pages.end()) {
-            throw DownloadError(kCannotOpenUrl);
-        }
-        return {page->second};
-    }
-    std::map<QString, QByteArray> pages;
-};
 
 class RecordingView final : public RunView, public MessageSink
 {
@@ -47,8 +33,8 @@ class RunSchedulerTest : public ::testing::Test
 protected:
     RunSchedulerTest()
     {
-        pages->pages = {{QStringLiteral("https://a.example/"), "<a href='https://site.b/'>A</a>"},
-                        {QStringLiteral("https://b.example/"), "<p>no link</p>"}};
+        pages->add(QStringLiteral("https://a.example/"), {"<a href='https://site.b/'>A</a>"});
+        pages->add(QStringLiteral("https://b.example/"), {"<p>no link</p>"});
         RunScheduler::Inputs inputs;
         inputs.pages = &lines;
         inputs.pagesText = [this] { return lines.text(); };
@@ -79,7 +65,7 @@ protected:
     QString cell(int row, int column) const { return results.index(row, column).data().toString(); }
 
     TextLines lines{QStringLiteral("https://a.example/\n   \nhttps://b.example/")};
-    std::shared_ptr<CannedPages> pages = std::make_shared<CannedPages>();
+    std::shared_ptr<testing::CannedSource> pages = std::make_shared<testing::CannedSource>();
     ResultsModel results;
     RecordingView view;
     QTimer timer;

@@ -211,7 +211,7 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
         {QStringLiteral("http://a.example/"), QStringLiteral("Your Content"),
          QString::fromLatin1(kEnterContent)},
     };
-    form.results()->appendRow(QStringLiteral("earlier row"), {}, ImageFound);
+    form.results()->appendRow(QStringLiteral("earlier row"));
     for (const Case &c : cases) {
         desktop.messages.clear();
         pagesMemo()->setPlainText(c.pages);

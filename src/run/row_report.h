@@ -11,7 +11,7 @@ class RowReport final : public CheckReceiver
 public:
     explicit RowReport(ResultRowRef row) : m_row(std::move(row)) {}
 
-    // One update of the row: the cells, then the count, then the image. A row that is gone (a new
+    // One update of the row: the report, then the count. A row that is gone (a new
     // Start cleared the list) is left alone and the report is not counted.
     void report(const CheckReport &result) override;
 

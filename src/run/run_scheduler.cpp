@@ -118,16 +118,8 @@ void RunScheduler::updateSharePanels()
 void RunScheduler::Creaza_download(const QString &URL)
 {
     ResultsModel &results = *m_services.results;
-    const ResultRowRef row =
-        results.appendRow(URL,
-                          {QStringLiteral("Searching..."),
-                           {},
-                           QStringLiteral("Downloading..."),
-                           {},
-                           {},
-                           {},
-                           dateCheckedText(m_services.clock(), m_services.locale)},
-                          ImagePending);
+    results.setLocale(m_services.locale);
+    const ResultRowRef row = results.appendRow(URL, m_services.clock());
     auto worker =
         std::make_unique<TMyThread>(URL, m_inputs.target(), std::make_unique<RowReport>(row),
                                     m_inputs.contentMode(), m_services.workers);
@@ -135,16 +127,9 @@ void RunScheduler::Creaza_download(const QString &URL)
         return;
     }
     // The platform refused a thread: the row must not stay pending, and the run goes on.
-    const int index = row.row();
-    results.beginRowUpdate(index);
-    results.setSubItem(index, FoundSubItem, QStringLiteral("Not Found"));
-    results.setVerdict(index, Verdict::Unverified, {});
-    results.setSubItem(index, AnchorTextSubItem, QString());
-    results.setSubItem(index, StatusSubItem, QLatin1String(kCannotStartWorker));
-    results.setSubItem(index, FileSizeSubItem, QStringLiteral("0"));
-    results.setImageIndex(index, ImageNotFound);
-    results.endRowUpdate(index);
-    ++not_found_count;
+    CheckReport refused;
+    refused.status = {CheckStatus::CannotStartWorker};
+    RowReport(row).report(refused);
 }
 
 } // namespace orvane

@@ -91,7 +91,6 @@ inline constexpr char kEnterContent[] = "Please Enter Your Content";
 inline constexpr char kPagesPlaceholder[] = "Paste your URLs here";
 inline constexpr char kLinksPlaceholder[] = "example.com";
 inline constexpr char kContentPlaceholder[] = "Your Content";
-inline constexpr char kCannotStartWorker[] = "Cannot start worker";
 extern const char kRunCompleted[];
 
 } // namespace orvane

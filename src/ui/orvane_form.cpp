@@ -323,7 +323,7 @@ int TOrvaneTForm::columnWidthFor(int column) const
     // Fractional advances: the delegate lays text out unrounded and elides what is a fraction
     // of a pixel too wide.
     const QFontMetricsF metrics(list->font());
-    int wanted = std::max(kDesignedColumnWidths[static_cast<std::size_t>(column)],
+    int wanted = std::max(kResultColumns[static_cast<std::size_t>(column)].width,
                           list->header()->sectionSizeHint(column));
     // A verdict is drawn on a badge, wider than its word.
     const int badge = column == VerdictColumn ? 2 * kVerdictBadgePadding : 0;

@@ -203,8 +203,4 @@ private:
 
 inline constexpr char kPublisherAddress[] = "https://orvane.app";
 
-// The results list's columns as designed, left to right (URL, Found, ..., Date Checked).
-inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {
-    333, 90, 90, 233, 233, 140, 60, 116, 100, 120, 200};
-
 } // namespace orvane

@@ -29,7 +29,7 @@ int main(int argc, char **argv)
     const orvane::WorkerEnvironment environment{std::make_shared<orvane::InternetPageSource>(),
                                                 form.bridge()->handle()};
     for (int i = 0; i < workers; ++i) {
-        const orvane::ResultRowRef row = form.results()->appendRow(url, {}, orvane::ImagePending);
+        const orvane::ResultRowRef row = form.results()->appendRow(url);
         orvane::TMyThread::Start(std::make_unique<orvane::TMyThread>(
             url, QStringLiteral("x"), std::make_unique<orvane::RowReport>(row), false,
             environment));

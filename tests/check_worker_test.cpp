@@ -3,7 +3,6 @@
 #include "engine/robots_rules.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
-#include "run/run_counters.h"
 #include "support/canned_source.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
@@ -30,9 +29,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(waitUntil([] { return no_threads.load() == 0; }));
-        found_count = 0;
-        not_found_count = 0;
-        time_out = 30000;
         setLegacyCodePage(CodePage::Utf8);
     }
     void TearDown() override { setLegacyCodePage(CodePage::Utf8); }
@@ -44,7 +40,7 @@ protected:
     {
         ResultRowRef row = addPendingRow(url);
         EXPECT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
-            url, target, std::make_unique<RowReport>(row), contentMode, environment())));
+            url, target, std::make_unique<RowReport>(row, run), contentMode, environment())));
         return row;
     }
 
@@ -58,6 +54,7 @@ protected:
     QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
     int rowImage(int row) const { return testing::rowImage(model, row); }
 
+    std::shared_ptr<RunState> run = std::make_shared<RunState>();
     ResultsModel model;
     GuiBridge bridge;
     std::shared_ptr<CannedSource> cannedSource = std::make_shared<CannedSource>();
@@ -78,8 +75,8 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
                                         "https://blog.site.example/page", "OK",
                                         QString::number(page.size()), kDate, "dofollow", "", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
-    EXPECT_EQ(found_count, 1);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 1);
+    EXPECT_EQ(run->not_found_count, 0);
 }
 
 TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
@@ -99,8 +96,8 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
     EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "Unverified", "",
                                         "", "Cannot open URL", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 2);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 2);
 }
 
 // A partial or error page is still searched; the row says what was wrong with it.
@@ -131,8 +128,8 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(rowTexts(row), expected[row]);
     }
-    EXPECT_EQ(found_count, 3);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(run->found_count, 3);
+    EXPECT_EQ(run->not_found_count, 1);
 }
 
 TEST_F(CheckWorker, ContentModeSearchesTheWholePage)
@@ -159,7 +156,7 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "Unverified", "", "",
                                         "Check failed", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
-    EXPECT_EQ(not_found_count, 2);
+    EXPECT_EQ(run->not_found_count, 2);
 }
 
 TEST(CleanStatus, KeepsSpaceHashSlashDigitsAndAsciiLetters)
@@ -195,13 +192,12 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 {
     cannedSource->add("https://a.example/",
                       {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
-    time_out = 7000;
+    WorkerEnvironment chosen = environment();
+    chosen.timeOutMs = 7000;
     const ResultRowRef row = addPendingRow("https://a.example/");
-    auto worker =
-        std::make_unique<TMyThread>("https://a.example/", "site.example",
-                                    std::make_unique<RowReport>(row), false, environment());
+    auto worker = std::make_unique<TMyThread>("https://a.example/", "site.example",
+                                              std::make_unique<RowReport>(row, run), false, chosen);
     EXPECT_EQ(no_threads.load(), 1);
-    time_out = 1000; // later choices do not reach a worker that exists
     EXPECT_TRUE(TMyThread::Start(std::move(worker)));
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(cannedSource->lastTimeOut(), 7000);
@@ -307,8 +303,8 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
               (QStringList{"found", "https://site.example/b", "Our& site", "OK",
                            QString::number(unquoted.size()), "ugc", ""}));
     // The worker reports; counting is the receiver's business.
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 0);
 }
 
 TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
@@ -360,8 +356,8 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
     EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "",
                                         "Downloading...", "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 0);
 }
 
 TEST_F(CheckWorker, EachReportIsOneUpdateOfItsRow)
@@ -395,8 +391,8 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(no_threads.load(), 0);
     EXPECT_GT(cannedSource->peakInFetch(), 1); // they really ran side by side
-    EXPECT_EQ(found_count + not_found_count, kWorkers);
-    EXPECT_EQ(found_count, (kWorkers + 2) / 3);
+    EXPECT_EQ(run->found_count + run->not_found_count, kWorkers);
+    EXPECT_EQ(run->found_count, (kWorkers + 2) / 3);
     for (int i = 0; i < kWorkers; ++i) {
         const QStringList texts = rowTexts(i);
         ASSERT_EQ(texts[UrlColumn], QStringLiteral("https://p%1.example/").arg(i));
@@ -420,7 +416,7 @@ TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
     EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
     EXPECT_EQ(no_threads.load(), 0);
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
-    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
     for (int row = 0; row < 20; ++row) {
         EXPECT_EQ(rowImage(row), ImagePending);
     }
@@ -485,8 +481,8 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
     EXPECT_EQ(model.index(0, RobotsColumn).data(Qt::ToolTipRole).toString(),
               QStringLiteral("canonicalised\ncanonical: ") + server.url("/home"));
     EXPECT_EQ(rowTexts(3)[RedirectedToColumn], QString());
-    EXPECT_EQ(found_count, 3);
-    EXPECT_EQ(not_found_count, kPlainPages + 1);
+    EXPECT_EQ(run->found_count, 3);
+    EXPECT_EQ(run->not_found_count, kPlainPages + 1);
     EXPECT_EQ(no_threads.load(), 0);
 }
 

@@ -16,8 +16,7 @@ namespace orvane {
 TMyThread::TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> Receiver,
                      bool ContentMode, WorkerEnvironment Environment)
     : fURL(std::move(URL)), fCauta(std::move(Cauta)), fCauta_dupa_html(ContentMode),
-      fReceiver(std::move(Receiver)), fTimeOut(time_out.load()),
-      fEnvironment(std::move(Environment))
+      fReceiver(std::move(Receiver)), fEnvironment(std::move(Environment))
 {
     Q_ASSERT(fReceiver);
     no_threads.fetch_add(1);
@@ -54,10 +53,11 @@ void TMyThread::Execute()
         qsizetype legacySize = 0;
         bool arrived = true;
         // Asked first, as a crawler would; a disallowed page is still checked.
-        const bool disallowed = fEnvironment.robots &&
-                                !fEnvironment.robots->allows(fURL, *fEnvironment.source, fTimeOut);
+        const bool disallowed =
+            fEnvironment.robots &&
+            !fEnvironment.robots->allows(fURL, *fEnvironment.source, fEnvironment.timeOutMs);
         try {
-            fetched = fEnvironment.source->fetch(fURL, fTimeOut);
+            fetched = fEnvironment.source->fetch(fURL, fEnvironment.timeOutMs);
             pageText = pageTextFromBytes(fetched.body, legacyCodePage(), legacySize);
         } catch (const DownloadError &error) {
             errorText = QString::fromUtf8(error.what());

@@ -12,13 +12,14 @@ namespace orvane {
 
 class RobotsCache;
 
-// What a worker needs besides its own page: where pages come from, the way to the GUI thread and
-// (when its run reads them) the sites' robots.txt.
+// What a worker needs besides its own page: where pages come from, the way to the GUI thread,
+// (when its run reads them) the sites' robots.txt, and the time-out of its fetches.
 struct WorkerEnvironment
 {
     std::shared_ptr<const PageSource> source;
     GuiBridge::Handle bridge;
     std::shared_ptr<RobotsCache> robots;
+    int timeOutMs = 30000;
 };
 
 // Checks one page on a thread of its own and hands what it found to its receiver on the GUI thread.
@@ -26,7 +27,7 @@ struct WorkerEnvironment
 class TMyThread
 {
 public:
-    // GUI thread. Counts the worker in no_threads and copies time_out.
+    // GUI thread. Counts the worker in no_threads.
     TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> Receiver, bool ContentMode,
               WorkerEnvironment Environment);
     ~TMyThread();
@@ -50,7 +51,6 @@ private:
     // What Execute found, handed over as it stands.
     CheckReport fReport;
     std::unique_ptr<CheckReceiver> fReceiver;
-    int fTimeOut = 0;
     WorkerEnvironment fEnvironment;
 };
 

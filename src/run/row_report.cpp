@@ -1,7 +1,5 @@
 #include "run/row_report.h"
 
-#include "run/run_counters.h"
-
 namespace orvane {
 
 void RowReport::report(const CheckReport &result)
@@ -16,9 +14,9 @@ void RowReport::report(const CheckReport &result)
     try {
         model->setReport(row, result);
         if (result.found) {
-            ++found_count;
+            ++m_run->found_count;
         } else {
-            ++not_found_count;
+            ++m_run->not_found_count;
         }
     } catch (...) {
         // The row stays pending, uncounted; the bracket still closes.

@@ -195,6 +195,7 @@ private:
     AddressOpener *m_opener = nullptr;
     // Forwards to whatever sink is current, so tests can swap it after construction.
     std::unique_ptr<MessageSink> m_messageForwarder;
+    std::unique_ptr<RunInputs> m_runInputs; // the fields, as the scheduler reads them
     std::unique_ptr<RunScheduler> m_scheduler;
     Anchors *m_anchors = nullptr;
     // The newest row that auto scroll is about to bring into view (-1: none).

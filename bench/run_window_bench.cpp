@@ -10,7 +10,6 @@
 #include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
-#include "run/run_counters.h"
 #include "run/run_scheduler.h"
 #include "support/named_child.h"
 #include "support/process_memory.h"
@@ -383,7 +382,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     ResultsModel &results = *form.results();
     int okRows = 0;
     for (int row = 0; row < results.rowCount(); ++row) {
-        okRows += results.rowAt(row).subItems[StatusSubItem] == QLatin1String("OK") ? 1 : 0;
+        okRows += results.cellText(row, StatusColumn) == QLatin1String("OK") ? 1 : 0;
     }
     const double seconds = static_cast<double>(elapsedNs) / 1e9;
     const double pagesPerSecond = kPages / seconds;
@@ -425,8 +424,10 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     app.print(seconds, 4);
     std::printf("  live workers at most %d (limit %d)\n", liveWorkersPeak, workers);
     std::printf("  rows %d, found %d (expected %d), not found %d, sum %d, status OK %d\n",
-                results.rowCount(), found_count, expectedFound, not_found_count,
-                found_count + not_found_count, okRows);
+                results.rowCount(), form.scheduler().state().found_count, expectedFound,
+                form.scheduler().state().not_found_count,
+                form.scheduler().state().found_count + form.scheduler().state().not_found_count,
+                okRows);
     if (run.perSiteItem != nullptr) {
         // Each server counts a request from its arrival until it begins to answer.
         std::vector<int> peaks;
@@ -449,7 +450,9 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
                 static_cast<long long>(sink.texts.size()));
     std::fflush(stdout);
 
-    return !timedOut && results.rowCount() == kPages && found_count + not_found_count == kPages &&
+    return !timedOut && results.rowCount() == kPages &&
+           form.scheduler().state().found_count + form.scheduler().state().not_found_count ==
+               kPages &&
            button == QLatin1String("Start");
 }
 

@@ -1,4 +1,5 @@
 // Link Type and Robots in whole runs of the real window, and the two commands that go with them.
+#include "engine/robots_rules.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
@@ -121,29 +122,30 @@ TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
 TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
 {
     ResultsModel &results = *form.results();
-    const auto add = [&results](const char *url, const char *found, const char *anchor,
-                                const char *status, const char *linkType, const char *robots,
-                                Verdict verdict) {
-        results.appendRow(QString::fromUtf8(url),
-                          {QString::fromUtf8(found),
-                           {},
-                           QString::fromUtf8(anchor),
-                           QString::fromUtf8(*status != 0 ? "https://s.example/" : ""),
-                           QString::fromUtf8(status),
-                           QStringLiteral("10"),
-                           QStringLiteral("9 Dec 2026 10:00:00"),
-                           QString::fromUtf8(linkType),
-                           QString::fromUtf8(robots)},
-                          ImageFound);
-        results.setVerdict(results.rowCount() - 1, verdict, {});
+    const auto add = [&results](const char *url, bool found, const char *anchor, CheckStatus status,
+                                LinkType linkType, int robots, Verdict verdict) {
+        testing::addReportedRow(results, QString::fromUtf8(url),
+                                {found,
+                                 QStringLiteral("https://s.example/"),
+                                 QString::fromUtf8(anchor),
+                                 std::move(status),
+                                 10,
+                                 linkType,
+                                 robots,
+                                 {},
+                                 {},
+                                 verdict});
     };
-    add("https://a.example/", "Found", "Tab\there", "OK", "dofollow", "", Verdict::Live);
-    add("https://b.example/", "Not Found", "", "HTTP 404", "", "noindex", Verdict::Lost);
-    add("https://c.example/", "Searching...", "Downloading...", "", "", "", Verdict::None);
-    add("https://d.example/", "Not Found", "", "Cannot open URL", "", "", Verdict::Unverified);
-    add("https://e.example/", "Found", "Two\r\nlines", "Timed out", "nofollow", "nofollow",
-        Verdict::Weak);
-    add("https://f.example/", "Not Found", "", "OK", "", "", Verdict::Lost);
+    const LinkType none;
+    add("https://a.example/", true, "Tab\there", {}, {true}, 0, Verdict::Live);
+    add("https://b.example/", false, "", {CheckStatus::Http, 404}, none, RobotsNoIndex,
+        Verdict::Lost);
+    testing::addPendingRow(results, QStringLiteral("https://c.example/"));
+    add("https://d.example/", false, "", {CheckStatus::CannotOpenUrl}, none, 0,
+        Verdict::Unverified);
+    add("https://e.example/", true, "Two\r\nlines", {CheckStatus::TimedOut},
+        {true, LinkType::NoFollow}, RobotsNoFollow, Verdict::Weak);
+    add("https://f.example/", false, "", {}, none, 0, Verdict::Lost);
 
     form.SelectFailedRows1Click();
     EXPECT_EQ(resultsList()->selectionModel()->selectedRows().size(), 3);
@@ -169,7 +171,7 @@ TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
     ASSERT_EQ(desktop.clipboard.size(), 1);
     EXPECT_EQ(desktop.clipboard.last(),
               captions + QStringLiteral("https://a.example/\tFound\tLive\tTab here\t"
-                                        "https://s.example/\tOK\t10\t9 Dec 2026 10:00:00\t"
+                                        "https://s.example/\tOK\t10\t12/9/26 7:00:00 AM\t"
                                         "dofollow\t\t\r\n"));
 
     form.SelectFailedRows1Click();
@@ -178,7 +180,7 @@ TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
     ASSERT_EQ(lines.size(), 5); // captions, three rows, and the empty rest after the last CR LF
     EXPECT_EQ(lines[3],
               QStringLiteral("https://e.example/\tFound\tWeak\tTwo  lines\thttps://s.example/"
-                             "\tTimed out\t10\t9 Dec 2026 10:00:00\tnofollow\tnofollow\t"));
+                             "\tTimed out\t10\t12/9/26 7:00:00 AM\tnofollow\tnofollow\t"));
     EXPECT_EQ(lines[4], QString());
 
     // Nothing selected: the captions alone. The older copies are as they were.

@@ -46,8 +46,8 @@ TEST_F(MainWindow, StartsWithPlaceholdersDefaultsAndTheResultsFocused)
     EXPECT_FALSE(child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->isChecked());
     EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
-    EXPECT_EQ(form.scheduler().max_no_threads, 10);
-    EXPECT_EQ(time_out.load(), 30000);
+    EXPECT_EQ(form.scheduler().state().max_no_threads, 10);
+    EXPECT_EQ(form.scheduler().state().time_out, 30000);
     EXPECT_EQ(QApplication::focusWidget(), resultsList());
 
     EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(), QStringLiteral("Orvane 1.4"));

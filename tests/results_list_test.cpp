@@ -18,28 +18,20 @@ using testing::waitUntil;
 class ResultsList : public testing::WindowTest
 {
 protected:
-    void addRow(const QString &url, const QString &found, const QString &anchor = {},
-                const QString &link = {}, const QString &status = QStringLiteral("OK"))
+    void addRow(const QString &url, bool found, const QString &anchor = {},
+                const QString &link = {}, const CheckStatus &status = {})
     {
-        form.results()->appendRow(url,
-                                  testing::subItems({{FoundSubItem, found},
-                                                     {AnchorTextSubItem, anchor},
-                                                     {UrlFoundSubItem, link},
-                                                     {StatusSubItem, status},
-                                                     {FileSizeSubItem, QStringLiteral("120")},
-                                                     {DateCheckedSubItem, QStringLiteral("d")}}),
-                                  found == QStringLiteral("Found") ? ImageFound : ImageNotFound);
+        testing::addReportedRow(*form.results(), url, {found, link, anchor, status, 120});
     }
     void addSampleRows()
     {
-        addRow(QStringLiteral("http://a.example/"), QStringLiteral("Found"),
-               QStringLiteral("Anchor A"), QStringLiteral("https://site.example/a"));
-        addRow(QStringLiteral("http://b.example/"), QStringLiteral("Not Found"));
-        form.results()->appendRow(QStringLiteral("http://c.example/"),
-                                  testing::pendingSubItems(QStringLiteral("d")), ImagePending);
-        addRow(QStringLiteral("http://d.example/"), QStringLiteral("found"));
-        addRow(QStringLiteral("http://e.example/"), QStringLiteral("Found"), QString(),
-               QStringLiteral("https://site.example/e"), QStringLiteral("HTTP 404"));
+        addRow(QStringLiteral("http://a.example/"), true, QStringLiteral("Anchor A"),
+               QStringLiteral("https://site.example/a"));
+        addRow(QStringLiteral("http://b.example/"), false);
+        testing::addPendingRow(*form.results(), QStringLiteral("http://c.example/"));
+        addRow(QStringLiteral("http://d.example/"), false);
+        addRow(QStringLiteral("http://e.example/"), true, QString(),
+               QStringLiteral("https://site.example/e"), {CheckStatus::Http, 404});
     }
     QItemSelectionModel *selection() const { return resultsList()->selectionModel(); }
     void select(int row)
@@ -133,10 +125,10 @@ TEST_F(ResultsList, SelectsExactlyTheFoundRows)
     select(1);
     select(3);
     form.SelectSuccessfullylinks1Click();
-    EXPECT_EQ(selected(), (QList<int>{0, 4})); // "found" in lower case is not "Found"
+    EXPECT_EQ(selected(), (QList<int>{0, 4}));
 
     form.results()->clear();
-    addRow(QStringLiteral("http://x.example/"), QStringLiteral("Not Found"));
+    addRow(QStringLiteral("http://x.example/"), false);
     select(0);
     form.SelectSuccessfullylinks1Click();
     EXPECT_TRUE(selected().isEmpty());
@@ -161,7 +153,7 @@ TEST_F(ResultsList, CtrlASelectsAllOnlyWithCtrlAlone)
 TEST_F(ResultsList, DoubleClickOpensTheFirstSelectedWebAddressOnly)
 {
     addSampleRows();
-    form.results()->appendRow(QStringLiteral("file:///etc/passwd"), {}, ImageFound);
+    form.results()->appendRow(QStringLiteral("file:///etc/passwd"));
     form.DownloadsTspSkinListViewDblClick();
     EXPECT_TRUE(desktop.opened.isEmpty());
     select(3);
@@ -192,7 +184,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
 {
     form.show();
     for (int i = 0; i < 200; ++i) {
-        addRow(QStringLiteral("http://p%1.example/").arg(i), QStringLiteral("Found"));
+        addRow(QStringLiteral("http://p%1.example/").arg(i), true);
     }
     QCoreApplication::processEvents();
     QTreeView *list = resultsList();
@@ -203,7 +195,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
     list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
     const int right = list->horizontalScrollBar()->value();
     ASSERT_GT(right, 0);
-    addRow(QStringLiteral("http://newer.example/"), QStringLiteral("Found"));
+    addRow(QStringLiteral("http://newer.example/"), true);
     QCoreApplication::processEvents();
     EXPECT_EQ(list->horizontalScrollBar()->value(), right);
     EXPECT_TRUE(list->viewport()->rect().contains(
@@ -212,7 +204,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
     child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->setChecked(false);
     list->scrollToTop();
     QCoreApplication::processEvents();
-    addRow(QStringLiteral("http://late.example/"), QStringLiteral("Found"));
+    addRow(QStringLiteral("http://late.example/"), true);
     QCoreApplication::processEvents();
     EXPECT_EQ(list->verticalScrollBar()->value(), 0);
 }

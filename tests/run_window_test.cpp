@@ -1,7 +1,6 @@
 #include "engine/check_worker.h"
 #include "engine/site_gate.h"
 #include "engine/worker_counters.h"
-#include "run/run_counters.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
@@ -115,8 +114,8 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     EXPECT_EQ(cell(49, StatusColumn), QStringLiteral("Cannot open URL"));
     EXPECT_EQ(image(49), ImageNotFound);
     ++expectedFound;
-    EXPECT_EQ(found_count, expectedFound);
-    EXPECT_EQ(not_found_count, 50 - expectedFound);
+    EXPECT_EQ(form.scheduler().state().found_count, expectedFound);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 50 - expectedFound);
     // The last tick before the end may run before the last report; both shares add up.
     EXPECT_TRUE(child<StatusPanel>("FoundTspSkinStatusPanel")
                     ->text()
@@ -211,7 +210,7 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
         {QStringLiteral("http://a.example/"), QStringLiteral("Your Content"),
          QString::fromLatin1(kEnterContent)},
     };
-    form.results()->appendRow(QStringLiteral("earlier row"), {}, ImageFound);
+    form.results()->appendRow(QStringLiteral("earlier row"));
     for (const Case &c : cases) {
         desktop.messages.clear();
         pagesMemo()->setPlainText(c.pages);
@@ -258,7 +257,7 @@ TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
     ASSERT_TRUE(waitForRunEnd());
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(form.results()->rowCount(), rows);
-    EXPECT_EQ(found_count, rows);
+    EXPECT_EQ(form.scheduler().state().found_count, rows);
     EXPECT_TRUE(desktop.messages.isEmpty());
 }
 
@@ -283,8 +282,8 @@ TEST_F(RunWindow, ANewRunIgnoresReportsOfTheStoppedOne)
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 1);
     EXPECT_EQ(cell(0, FoundColumn), QStringLiteral("Not Found"));
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(form.scheduler().state().found_count, 0);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 1);
     EXPECT_EQ(desktop.messages.size(), 1);
 }
 
@@ -331,7 +330,7 @@ TEST_F(RunWindow, ARunWhoseListWasShortenedEnds)
     ASSERT_TRUE(waitForRunEnd(std::chrono::seconds(5)));
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
-    EXPECT_EQ(found_count, 3);
+    EXPECT_EQ(form.scheduler().state().found_count, 3);
 }
 
 // When the platform refuses a thread the row says so, counts as not found, and the run goes on.
@@ -351,8 +350,8 @@ TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
     EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("Cannot start worker"));
     EXPECT_EQ(image(1), ImageNotFound);
     EXPECT_EQ(cell(2, FoundColumn), QStringLiteral("Found"));
-    EXPECT_EQ(found_count, 2);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(form.scheduler().state().found_count, 2);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 1);
     EXPECT_EQ(no_threads.load(), 0);
     EXPECT_EQ(desktop.messages.size(), 1);
 }
@@ -376,12 +375,12 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
     auto *timeOut30 = child<QAction>("imeOut30s1");
     EXPECT_TRUE(threads10->isChecked());
     EXPECT_TRUE(timeOut30->isChecked());
-    EXPECT_EQ(form.scheduler().max_no_threads, 10);
+    EXPECT_EQ(form.scheduler().state().max_no_threads, 10);
     EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
               QStringLiteral("Threads 0/10"));
     EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
               QStringLiteral("Time Out 30s"));
-    EXPECT_EQ(time_out.load(), 30000);
+    EXPECT_EQ(form.scheduler().state().time_out, 30000);
 
     threads500->trigger();
     EXPECT_TRUE(threads500->isChecked());
@@ -390,10 +389,10 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
               QStringLiteral("Threads 0/500"));
     threads500->trigger(); // the marked item again: mark gone, value kept
     EXPECT_FALSE(threads500->isChecked());
-    EXPECT_EQ(form.scheduler().max_no_threads, 500);
+    EXPECT_EQ(form.scheduler().state().max_no_threads, 500);
 
     child<QAction>("imeOut2min1")->trigger();
-    EXPECT_EQ(time_out.load(), 120000);
+    EXPECT_EQ(form.scheduler().state().time_out, 120000);
     EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
               QStringLiteral("Time Out 2 min"));
 
@@ -442,13 +441,13 @@ TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
         const int limit = item->data().toInt();
         ASSERT_GT(limit, 0);
         item->trigger();
-        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+        EXPECT_EQ(form.scheduler().state().max_no_threads, limit);
         EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
                   QStringLiteral("Threads 0/%1").arg(limit));
         EXPECT_EQ(marked(threads), QStringList{item->objectName()});
         item->trigger();
         EXPECT_EQ(marked(threads), QStringList());
-        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+        EXPECT_EQ(form.scheduler().state().max_no_threads, limit);
     }
     for (QAction *item : perSite) {
         SCOPED_TRACE(item->objectName().toStdString());
@@ -467,12 +466,12 @@ TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
         const int milliseconds = item->data().toInt();
         ASSERT_GT(milliseconds, 0);
         item->trigger();
-        EXPECT_EQ(time_out.load(), milliseconds);
+        EXPECT_EQ(form.scheduler().state().time_out, milliseconds);
         EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(), item->text());
         EXPECT_EQ(marked(timeOuts), QStringList{item->objectName()});
         item->trigger();
         EXPECT_EQ(marked(timeOuts), QStringList());
-        EXPECT_EQ(time_out.load(), milliseconds);
+        EXPECT_EQ(form.scheduler().state().time_out, milliseconds);
     }
 }
 

@@ -323,7 +323,7 @@ int TOrvaneTForm::columnWidthFor(int column) const
     // Fractional advances: the delegate lays text out unrounded and elides what is a fraction
     // of a pixel too wide.
     const QFontMetricsF metrics(list->font());
-    int wanted = std::max(kDesignedColumnWidths[static_cast<std::size_t>(column)],
+    int wanted = std::max(kResultColumns[static_cast<std::size_t>(column)].width,
                           list->header()->sectionSizeHint(column));
     // A verdict is drawn on a badge, wider than its word.
     const int badge = column == VerdictColumn ? 2 * kVerdictBadgePadding : 0;
@@ -455,20 +455,58 @@ void TOrvaneTForm::buildMenus()
             &TOrvaneTForm::TimeOutTspSkinPopupMenuPopup);
 }
 
+namespace {
+
+// The fields as a run reads them: a field that shows only its placeholder holds nothing.
+class FieldInputs final : public RunInputs
+{
+public:
+    FieldInputs(const QPlainTextEdit *memo, const PageList *pages, const QLineEdit *target,
+                const QRadioButton *contentMode)
+        : m_memo(memo), m_pages(pages), m_target(target), m_contentMode(contentMode)
+    {}
+
+    const PageList &pages() override
+    {
+        // Compared only when the length fits: a long list is not copied on every tick.
+        const QLatin1String placeholder(kPagesPlaceholder);
+        const QTextDocument *text = m_memo->document();
+        const bool shown =
+            text->characterCount() == placeholder.size() + 1 && text->toPlainText() == placeholder;
+        return shown ? m_noLines : *m_pages;
+    }
+    QString target() override { return wanted() == Wanted::Nothing ? m_target->text() : QString(); }
+    Wanted wanted() override
+    {
+        const QString text = m_target->text();
+        if (text == QLatin1String(kLinksPlaceholder)) {
+            return Wanted::Website;
+        }
+        return text == QLatin1String(kContentPlaceholder) ? Wanted::Content : Wanted::Nothing;
+    }
+    bool contentMode() override { return m_contentMode->isChecked(); }
+
+private:
+    const QPlainTextEdit *m_memo;
+    const PageList *m_pages;
+    const QLineEdit *m_target;
+    const QRadioButton *m_contentMode;
+    TextLines m_noLines;
+};
+
+} // namespace
+
 void TOrvaneTForm::buildScheduler()
 {
-    RunScheduler::Inputs inputs;
-    inputs.pages = m_pageList.get();
-    inputs.pagesText = [this] { return LinksTspSkinMemo->toPlainText(); };
-    inputs.target = [this] { return WebsiteTspSkinEdit->text(); };
-    inputs.contentMode = [this] { return Cauta_Dupa_HTMLTspSkinCheckRadioBox->isChecked(); };
+    m_runInputs =
+        std::make_unique<FieldInputs>(LinksTspSkinMemo, m_pageList.get(), WebsiteTspSkinEdit,
+                                      Cauta_Dupa_HTMLTspSkinCheckRadioBox);
     RunScheduler::Services services;
     services.results = m_results;
     services.view = this;
     services.messages = m_messageForwarder.get();
     services.workers = {std::make_shared<InternetPageSource>(), m_bridge->handle()};
-    m_scheduler =
-        std::make_unique<RunScheduler>(*StartTTimer, std::move(inputs), std::move(services));
+    m_scheduler = std::make_unique<RunScheduler>(*StartTTimer, *m_runInputs, std::move(services));
 }
 
 void TOrvaneTForm::setWorkerEnvironment(const WorkerEnvironment &environment)

@@ -195,6 +195,7 @@ private:
     AddressOpener *m_opener = nullptr;
     // Forwards to whatever sink is current, so tests can swap it after construction.
     std::unique_ptr<MessageSink> m_messageForwarder;
+    std::unique_ptr<RunInputs> m_runInputs; // the fields, as the scheduler reads them
     std::unique_ptr<RunScheduler> m_scheduler;
     Anchors *m_anchors = nullptr;
     // The newest row that auto scroll is about to bring into view (-1: none).
@@ -202,9 +203,5 @@ private:
 };
 
 inline constexpr char kPublisherAddress[] = "https://orvane.app";
-
-// The results list's columns as designed, left to right (URL, Found, ..., Date Checked).
-inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {
-    333, 90, 90, 233, 233, 140, 60, 116, 100, 120, 200};
 
 } // namespace orvane

@@ -2,6 +2,7 @@
 #include "engine/site_gate.h"
 #include "engine/worker_counters.h"
 #include "run/results_commands.h"
+#include "run/status_texts.h"
 #include "ui/field_edits.h"
 #include "ui/orvane_form.h"
 #include "ui/results_list_view.h"
@@ -217,9 +218,9 @@ void TOrvaneTForm::TimeOutTspSkinPopupMenuPopup()
 
 void TOrvaneTForm::N5Threads2Click(QAction *item)
 {
-    m_scheduler->max_no_threads = item->data().toInt();
+    m_scheduler->state().max_no_threads = item->data().toInt();
     ThreadsTspSkinStatusPanel->setText(
-        threadsPanelText(no_threads.load(), m_scheduler->max_no_threads));
+        threadsPanelText(no_threads.load(), m_scheduler->state().max_no_threads));
 }
 
 void TOrvaneTForm::N1perSite1Click(QAction *item)
@@ -230,7 +231,7 @@ void TOrvaneTForm::N1perSite1Click(QAction *item)
 
 void TOrvaneTForm::imeOut10s2Click(QAction *item)
 {
-    time_out.store(item->data().toInt(), std::memory_order_relaxed);
+    m_scheduler->state().time_out = item->data().toInt();
     TimeOutTspSkinStatusPanel->setText(item->text());
 }
 

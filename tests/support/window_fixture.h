@@ -46,10 +46,9 @@ protected:
     }
     void TearDown() override
     {
-        // Leave no worker behind for the next test, and the defaults as they were.
+        // Leave no worker behind for the next test.
         form.scheduler().Stop();
         waitUntil([] { return no_threads.load() == 0; });
-        time_out = 30000;
     }
 
     // The window's control, action or timer of that objectName; a missing one fails the test.

@@ -361,7 +361,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     app.startRecording();
     QElapsedTimer elapsed;
     elapsed.start();
-    form.spSkinSpeedButton1Click();
+    namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
     const qint64 startNs = elapsed.nsecsElapsed();
     if (sink.texts.isEmpty()) {
         loop.exec();
@@ -374,7 +374,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     sink.loop = nullptr;
 
     if (timedOut) {
-        form.spSkinSpeedButton1Click(); // Stop
+        namedChild<QPushButton>(form, "spSkinSpeedButton1")->click(); // Stop
     }
     const long peakKb = statusKb("VmHWM");
     const long rssKb = statusKb("VmRSS");

@@ -21,6 +21,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <QThread>
@@ -289,7 +290,7 @@ int main(int argc, char **argv)
             lines << warmUp.url(target);
         }
         memo->setPlainText(lines.join(QLatin1Char('\n')));
-        form.spSkinSpeedButton1Click();
+        namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
         QElapsedTimer clock;
         clock.start();
         while ((form.scheduler().isRunning() || no_threads.load() != 0) &&
@@ -334,7 +335,7 @@ int main(int argc, char **argv)
         int liveWorkersPeak = 0;
         QElapsedTimer clock;
         clock.start();
-        form.spSkinSpeedButton1Click();
+        namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
         bool timedOut = false;
         while (form.scheduler().isRunning() || no_threads.load() != 0) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -347,7 +348,7 @@ int main(int argc, char **argv)
         }
         const qint64 elapsedMs = clock.elapsed();
         if (timedOut) {
-            form.spSkinSpeedButton1Click(); // Stop
+            namedChild<QPushButton>(form, "spSkinSpeedButton1")->click(); // Stop
         }
         // A second completion message would come with a later tick.
         settle(300ms);

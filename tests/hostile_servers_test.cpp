@@ -115,7 +115,7 @@ protected:
                 }
             }
         };
-        form.spSkinSpeedButton1Click();
+        child<QPushButton>("spSkinSpeedButton1")->click();
         ASSERT_TRUE(form.scheduler().isRunning());
         const bool ended = waitUntil(
             [&] {
@@ -319,7 +319,7 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
     // (caches, thread stacks, the allocator's own settings) is in place before measuring.
     setPages({ordinary("/warm", true), server.url("/endless0")});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     desktop.messages.clear();
     waitUntil([] { return false; }, 100ms);

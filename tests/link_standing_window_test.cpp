@@ -56,7 +56,7 @@ TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
                   [](test::HttpConnection &c) { c.respond(301, {"Location: /home"}, ""); });
     pagesMemo()->appendPlainText(server.url("/moved") + u'\n' + server.url("/left"));
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
 
     const QString site = QStringLiteral("https://www.site.example/");
@@ -112,7 +112,7 @@ TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
     setPages({server.url("/meta")});
     child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->setChecked(true);
     websiteEdit()->setText(QStringLiteral("Our site"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ((QStringList{cell(0, FoundColumn), cell(0, VerdictColumn), cell(0, LinkTypeColumn),
                            cell(0, RobotsColumn)}),
@@ -147,7 +147,7 @@ TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
         {true, LinkType::NoFollow}, RobotsNoFollow, Verdict::Weak);
     add("https://f.example/", false, "", {}, none, 0, Verdict::Lost);
 
-    form.SelectFailedRows1Click();
+    child<QAction>("SelectFailedRows1")->trigger();
     EXPECT_EQ(resultsList()->selectionModel()->selectedRows().size(), 3);
     for (const int row : {1, 3, 4}) {
         EXPECT_TRUE(resultsList()->selectionModel()->isRowSelected(row, {})) << row;
@@ -174,8 +174,8 @@ TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
                                         "https://s.example/\tOK\t10\t12/9/26 7:00:00 AM\t"
                                         "dofollow\t\t\r\n"));
 
-    form.SelectFailedRows1Click();
-    form.CopySelectedURLstoClipboardAllColumns1Click();
+    child<QAction>("SelectFailedRows1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
     const QStringList lines = desktop.clipboard.last().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 5); // captions, three rows, and the empty rest after the last CR LF
     EXPECT_EQ(lines[3],
@@ -185,10 +185,10 @@ TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
 
     // Nothing selected: the captions alone. The older copies are as they were.
     resultsList()->clearSelection();
-    form.CopySelectedURLstoClipboardAllColumns1Click();
+    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard.last(), captions);
-    form.SelectFailedRows1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("SelectFailedRows1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard.last().count(u'\t'), 12);
 }
 

@@ -346,7 +346,7 @@ TEST_F(MainWindow, ListToolsEditTheMemoAndReportTheCount)
 
     // The placeholder is ordinary text to the tools.
     pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here"));
-    form.RemoveInvalidUrls1Click();
+    child<QAction>("RemoveInvalidUrls1")->trigger();
     EXPECT_EQ(desktop.messages.last(), QStringLiteral("1 Urls Removed"));
     EXPECT_EQ(pagesMemo()->toPlainText(), QString());
 }
@@ -358,9 +358,9 @@ TEST_F(MainWindow, ListToolsKeepLinesThatStayExactlyAsTheyWere)
     const QString text =
         u'\t' + longLine + QStringLiteral(" \n\u00a0http://b.example/\nhttp://b.example/\n");
     pagesMemo()->setPlainText(text);
-    form.RemoveDuplicateURLs1Click();
+    child<QAction>("RemoveDuplicateURLs1")->trigger();
     EXPECT_EQ(desktop.messages, QStringList{"0 Urls Removed"}); // no-break space is not trimmed
-    form.RemoveDuplicateDomains1Click();
+    child<QAction>("RemoveDuplicateDomains1")->trigger();
     EXPECT_EQ(desktop.messages.last(), QStringLiteral("1 Urls Removed"));
     // The raw text: the plain text view would show the no-break space as a blank.
     EXPECT_EQ(pagesMemo()->document()->toRawText(),

@@ -1,7 +1,9 @@
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/window_fixture.h"
+#include "ui/results_list_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFrame>
 #include <QItemSelectionModel>
@@ -54,8 +56,8 @@ TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
 {
     addSampleRows();
     select(2);
-    form.CopyURL1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("CopyURL1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     // One row: no line end; a pending row copies what it shows.
     EXPECT_EQ(
         desktop.clipboard,
@@ -63,8 +65,8 @@ TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
 
     desktop.clipboard.clear();
     select(0); // selected after row 2, still copied first
-    form.CopyURL1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("CopyURL1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard,
               (QStringList{"http://a.example/\r\nhttp://c.example/\r\n",
                            "http://a.example/\tFound\tAnchor A\thttps://site.example/a\tOK\r\n"
@@ -72,8 +74,8 @@ TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
 
     desktop.clipboard.clear();
     selection()->clear();
-    form.CopyURL1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("CopyURL1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard,
               (QStringList{QString(), QString()})); // still replaces the clipboard
 }
@@ -124,13 +126,13 @@ TEST_F(ResultsList, SelectsExactlyTheFoundRows)
     addSampleRows();
     select(1);
     select(3);
-    form.SelectSuccessfullylinks1Click();
+    child<QAction>("SelectSuccessfullylinks1")->trigger();
     EXPECT_EQ(selected(), (QList<int>{0, 4}));
 
     form.results()->clear();
     addRow(QStringLiteral("http://x.example/"), false);
     select(0);
-    form.SelectSuccessfullylinks1Click();
+    child<QAction>("SelectSuccessfullylinks1")->trigger();
     EXPECT_TRUE(selected().isEmpty());
     EXPECT_TRUE(child<QFrame>("spSkinPanel1")->updatesEnabled());
 }
@@ -146,7 +148,7 @@ TEST_F(ResultsList, CtrlASelectsAllOnlyWithCtrlAlone)
     EXPECT_LE(selected().size(), 1); // plain A may move the current row; it selects nothing more
     QTest::keyClick(resultsList(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3, 4}));
-    form.Selectall1Click(); // the menu item adds nothing and deselects nothing
+    child<QAction>("Selectall1")->trigger(); // the menu item adds nothing and deselects nothing
     EXPECT_EQ(selected().size(), 5);
 }
 
@@ -154,15 +156,15 @@ TEST_F(ResultsList, DoubleClickOpensTheFirstSelectedWebAddressOnly)
 {
     addSampleRows();
     form.results()->appendRow(QStringLiteral("file:///etc/passwd"));
-    form.DownloadsTspSkinListViewDblClick();
+    emit child<ResultsListView>("DownloadsTspSkinListView")->viewportDoubleClicked();
     EXPECT_TRUE(desktop.opened.isEmpty());
     select(3);
     select(1);
-    form.DownloadsTspSkinListViewDblClick();
+    emit child<ResultsListView>("DownloadsTspSkinListView")->viewportDoubleClicked();
     EXPECT_EQ(desktop.opened, QStringList{"http://b.example/"});
     selection()->clear();
     select(5);
-    form.DownloadsTspSkinListViewDblClick();
+    emit child<ResultsListView>("DownloadsTspSkinListView")->viewportDoubleClicked();
     EXPECT_EQ(desktop.opened.size(), 1); // a local path is never handed to the system
 }
 
@@ -170,7 +172,7 @@ TEST_F(ResultsList, SelectionBurstsSuspendPaintingUntilTheOneShotTick)
 {
     addSampleRows();
     form.show();
-    form.Selectall1Click();
+    child<QAction>("Selectall1")->trigger();
     // The command resumes painting itself, but its selection changes started the one-shot timer.
     EXPECT_TRUE(child<QTimer>("EndUpdateTTimer")->isActive());
     selection()->select(form.results()->index(1, 0),

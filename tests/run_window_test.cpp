@@ -77,7 +77,7 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     });
     watcher.start(3);
 
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Stop"));
     EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(),
               QStringLiteral("Total URLs: 51"));
@@ -147,7 +147,7 @@ TEST_F(RunWindow, EachSiteGetsAtMostItsLimitAndIsReadAsItAsks)
                            0, 403, {"cf-mitigated: challenge"});
     setPages(lines);
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
 
     for (const SlowSite &site : sites) {
@@ -184,7 +184,7 @@ TEST_F(RunWindow, ASiteThatAsksForAPauseGetsNoRequestMeanwhile)
     });
     setPages({site.server.url("/busy"), site.page("/next", kLinking, 0)});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
 
     EXPECT_EQ(cell(0, StatusColumn), QStringLiteral("OK"));
@@ -215,7 +215,7 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
         desktop.messages.clear();
         pagesMemo()->setPlainText(c.pages);
         websiteEdit()->setText(c.target);
-        form.spSkinSpeedButton1Click();
+        child<QPushButton>("spSkinSpeedButton1")->click();
         EXPECT_EQ(desktop.messages, QStringList{c.message});
         EXPECT_FALSE(form.scheduler().isRunning());
         EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
@@ -225,7 +225,7 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
     pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here\n"));
     websiteEdit()->setText(QStringLiteral("Example.com"));
     desktop.messages.clear();
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     EXPECT_TRUE(form.scheduler().isRunning());
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 1);
@@ -272,13 +272,13 @@ TEST_F(RunWindow, ANewRunIgnoresReportsOfTheStoppedOne)
     }
     setPages(slow);
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 4; }));
-    form.spSkinSpeedButton1Click(); // Stop
+    child<QPushButton>("spSkinSpeedButton1")->click(); // Stop
     ASSERT_GT(no_threads.load(), 0);
 
     setPages({site.page("/fast", "<p>nothing</p>", 0)});
-    form.spSkinSpeedButton1Click(); // Start again
+    child<QPushButton>("spSkinSpeedButton1")->click(); // Start again
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 1);
     EXPECT_EQ(cell(0, FoundColumn), QStringLiteral("Not Found"));
@@ -299,7 +299,7 @@ TEST_F(RunWindow, ChangesDuringARunReachOnlyLaterRows)
     }
     setPages(lines);
     websiteEdit()->setText(QStringLiteral("alpha.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 2; }));
     websiteEdit()->setText(QStringLiteral("beta.example"));
     const int alphaRows = form.results()->rowCount();
@@ -324,7 +324,7 @@ TEST_F(RunWindow, ARunWhoseListWasShortenedEnds)
     setPages({site.page("/a", kLinking, 150), site.page("/b", kLinking, 150),
               site.page("/c", kLinking, 150)});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() == 3; }));
     pagesMemo()->setPlainText(site.server.url("/a"));
     ASSERT_TRUE(waitForRunEnd(std::chrono::seconds(5)));
@@ -344,7 +344,7 @@ TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
     setPages(
         {site.page("/a", kLinking, 0), site.page("/b", kLinking, 0), site.page("/c", kLinking, 0)});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(cell(1, FoundColumn), QStringLiteral("Not Found"));
     EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("Cannot start worker"));
@@ -360,7 +360,7 @@ TEST_F(RunWindow, BlankListEndsWithoutRows)
 {
     setPages({QStringLiteral(" "), QString(), QStringLiteral("\t")});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 0);
     EXPECT_EQ(desktop.messages.size(), 1);
@@ -399,7 +399,7 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
     // Waiting ticks and reports run before a settings menu shows.
     bool ran = false;
     QTimer::singleShot(0, &form, [&ran] { ran = true; });
-    form.ThreadsTspSkinPopupMenuPopup();
+    emit child<QMenu>("ThreadsTspSkinPopupMenu")->aboutToShow();
     EXPECT_TRUE(ran);
 
     QStringList captions;

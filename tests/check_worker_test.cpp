@@ -14,6 +14,7 @@
 #include <atomic>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 namespace orvane {
@@ -51,6 +52,21 @@ protected:
         return waitUntil([] { return no_threads.load() == 0; });
     }
 
+    // Set once a worker has queued its report and waits for the GUI thread.
+    const std::atomic<bool> &reportWaiting()
+    {
+        QObject::connect(
+            &bridge, &GuiBridge::drainRequested, &bridge, [this] { m_reportWaiting = true; },
+            Qt::DirectConnection);
+        return m_reportWaiting;
+    }
+    static void waitWhileNot(const std::atomic<bool> &flag)
+    {
+        while (!flag) {
+            std::this_thread::yield();
+        }
+    }
+
     QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
     int rowImage(int row) const { return testing::rowImage(model, row); }
 
@@ -59,6 +75,7 @@ protected:
     GuiBridge bridge;
     std::shared_ptr<CannedSource> cannedSource = std::make_shared<CannedSource>();
     std::shared_ptr<const PageSource> source = cannedSource;
+    std::atomic<bool> m_reportWaiting{false};
 };
 
 const QString kDate = testing::kCheckedText;
@@ -333,9 +350,10 @@ TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
 TEST_F(CheckWorkerReport, ShutdownDropsTheReportAndTheReceiver)
 {
     cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    const std::atomic<bool> &waiting = reportWaiting();
     const auto log = dispatchRecorded("https://a.example/", "site.example", false, 100);
-    QThread::msleep(50); // the worker now waits for this thread
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    waitWhileNot(waiting); // the worker now waits for this thread
+    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::seconds(10)));
     EXPECT_EQ(log->receiversGone.load(), 1); // gone before the worker left no_threads
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_TRUE(log->reports.empty());
@@ -409,11 +427,14 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
 TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
 {
     cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    const std::atomic<bool> &waiting = reportWaiting();
     for (int i = 0; i < 20; ++i) {
         dispatch("https://a.example/", "site.example");
     }
-    QThread::msleep(100); // every worker is now waiting for the GUI thread, which is busy here
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    // Workers wait for the GUI thread, which is busy here; those still fetching come after the
+    // end, and are released all the same.
+    waitWhileNot(waiting);
+    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::seconds(10)));
     EXPECT_EQ(no_threads.load(), 0);
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(run->found_count, 0);

@@ -116,7 +116,7 @@ qsizetype examineLikeAWorker(const QString &page, const QString &target)
     orvane::CheckReport report;
     orvane::examinePage(page, fetched, u"https://docs.example/page.html"_s, target, false, false,
                         report);
-    return report.linkType.size() + report.robots.size() + report.link.size() +
+    return report.linkType.text().size() + report.robots + report.link.size() +
            static_cast<int>(report.verdict);
 }
 

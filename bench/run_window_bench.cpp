@@ -16,7 +16,6 @@
 #include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
-#include "run/run_counters.h"
 #include "run/run_scheduler.h"
 #include "support/named_child.h"
 #include "support/process_memory.h"
@@ -400,7 +399,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     app.startRecording();
     QElapsedTimer elapsed;
     elapsed.start();
-    form.spSkinSpeedButton1Click();
+    namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
     const qint64 startNs = elapsed.nsecsElapsed();
     if (sink.texts.isEmpty()) {
         loop.exec();
@@ -413,7 +412,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     sink.loop = nullptr;
 
     if (timedOut) {
-        form.spSkinSpeedButton1Click(); // Stop
+        namedChild<QPushButton>(form, "spSkinSpeedButton1")->click(); // Stop
     }
     const long peakKb = statusKb("VmHWM");
     const long rssKb = statusKb("VmRSS");
@@ -421,7 +420,7 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     ResultsModel &results = *form.results();
     int okRows = 0;
     for (int row = 0; row < results.rowCount(); ++row) {
-        okRows += results.rowAt(row).subItems[StatusSubItem] == QLatin1String("OK") ? 1 : 0;
+        okRows += results.cellText(row, StatusColumn) == QLatin1String("OK") ? 1 : 0;
     }
     const double seconds = static_cast<double>(elapsedNs) / 1e9;
     const double pagesPerSecond = pages / seconds;
@@ -472,8 +471,10 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
     app.print(seconds, 4);
     std::printf("  live workers at most %d (limit %d)\n", liveWorkersPeak, workers);
     std::printf("  rows %d, found %d (expected %d), not found %d, sum %d, status OK %d\n",
-                results.rowCount(), found_count, expectedFound, not_found_count,
-                found_count + not_found_count, okRows);
+                results.rowCount(), form.scheduler().state().found_count, expectedFound,
+                form.scheduler().state().not_found_count,
+                form.scheduler().state().found_count + form.scheduler().state().not_found_count,
+                okRows);
     if (run.perSiteItem != nullptr) {
         // Each server counts a request from its arrival until it begins to answer.
         std::vector<int> peaks;
@@ -496,8 +497,10 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
                 static_cast<long long>(sink.texts.size()));
     std::fflush(stdout);
 
-    return !timedOut && results.rowCount() == pages && found_count + not_found_count == pages &&
-           found_count == expectedFound && okRows == pages && button == QLatin1String("Start");
+    const RunState &state = form.scheduler().state();
+    return !timedOut && results.rowCount() == pages &&
+           state.found_count + state.not_found_count == pages && state.found_count == expectedFound &&
+           okRows == pages && button == QLatin1String("Start");
 }
 
 // Each heavy case without the budget, then with the machine's.

@@ -9,7 +9,6 @@
 #include "engine/worker_counters.h"
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
-#include "run/run_counters.h"
 #include "run/run_scheduler.h"
 #include "support/named_child.h"
 #include "support/process_memory.h"
@@ -22,6 +21,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QStringList>
 #include <QThread>
@@ -290,7 +290,7 @@ int main(int argc, char **argv)
             lines << warmUp.url(target);
         }
         memo->setPlainText(lines.join(QLatin1Char('\n')));
-        form.spSkinSpeedButton1Click();
+        namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
         QElapsedTimer clock;
         clock.start();
         while ((form.scheduler().isRunning() || no_threads.load() != 0) &&
@@ -305,7 +305,7 @@ int main(int argc, char **argv)
     settle(500ms);
 
     std::printf("soak: %d pages, 500 workers, time-out %d ms, dispatch tick %d ms, platform %s\n",
-                pages, time_out.load(), RunScheduler::kTickMs,
+                pages, form.scheduler().state().time_out, RunScheduler::kTickMs,
                 QGuiApplication::platformName().toLocal8Bit().constData());
     std::array<int, KindCount> planned{};
     for (int i = 0; i < pages; ++i) {
@@ -335,7 +335,7 @@ int main(int argc, char **argv)
         int liveWorkersPeak = 0;
         QElapsedTimer clock;
         clock.start();
-        form.spSkinSpeedButton1Click();
+        namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
         bool timedOut = false;
         while (form.scheduler().isRunning() || no_threads.load() != 0) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
@@ -348,7 +348,7 @@ int main(int argc, char **argv)
         }
         const qint64 elapsedMs = clock.elapsed();
         if (timedOut) {
-            form.spSkinSpeedButton1Click(); // Stop
+            namedChild<QPushButton>(form, "spSkinSpeedButton1")->click(); // Stop
         }
         // A second completion message would come with a later tick.
         settle(300ms);
@@ -364,8 +364,8 @@ int main(int argc, char **argv)
         std::map<QString, int> statuses;
         for (int row = 0; row < results.rowCount(); ++row) {
             const ResultRow &item = results.rowAt(row);
-            const QString found = item.subItems[FoundSubItem];
-            const QString status = item.subItems[StatusSubItem];
+            const QString found = results.cellText(row, FoundColumn);
+            const QString status = results.cellText(row, StatusColumn);
             searching += found == QLatin1String("Searching...") ? 1 : 0;
             pending += item.imageIndex == ImagePending ? 1 : 0;
             foundRows += found == QLatin1String("Found") ? 1 : 0;
@@ -389,8 +389,10 @@ int main(int argc, char **argv)
                     no_threads.load());
         std::printf("  rows %d of %d; \"Searching...\" left %d, pending images %d\n",
                     results.rowCount(), pages, searching, pending);
-        std::printf("  found %d + not found %d = %d (rows %d; found rows %d)\n", found_count,
-                    not_found_count, found_count + not_found_count, results.rowCount(), foundRows);
+        std::printf("  found %d + not found %d = %d (rows %d; found rows %d)\n",
+                    form.scheduler().state().found_count, form.scheduler().state().not_found_count,
+                    form.scheduler().state().found_count + form.scheduler().state().not_found_count,
+                    results.rowCount(), foundRows);
         std::printf("  completion messages %lld\n", static_cast<long long>(sink.texts.size()));
         std::printf("  statuses:");
         for (const auto &[status, count] : statuses) {
@@ -407,8 +409,10 @@ int main(int argc, char **argv)
         std::printf(wrongTotal == 0 ? " none\n" : "\n");
 
         ok = !timedOut && results.rowCount() == pages && searching == 0 && pending == 0 &&
-             found_count + not_found_count == pages && found_count == foundRows &&
-             no_threads.load() == 0 && sink.texts.size() == 1;
+             form.scheduler().state().found_count + form.scheduler().state().not_found_count ==
+                 pages &&
+             form.scheduler().state().found_count == foundRows && no_threads.load() == 0 &&
+             sink.texts.size() == 1;
         std::printf("  requests served %d\n", server.connectionCount());
         std::fflush(stdout);
     } // the server and what it recorded go here

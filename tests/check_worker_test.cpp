@@ -1,8 +1,9 @@
 #include "engine/check_worker.h"
 #include "engine/legacy_codepage.h"
+#include "engine/robots_rules.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
-#include "run/run_counters.h"
+#include "support/canned_source.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
@@ -12,9 +13,8 @@
 #include <QThread>
 #include <atomic>
 #include <gtest/gtest.h>
-#include <map>
 #include <mutex>
-#include <new>
+#include <thread>
 #include <vector>
 
 namespace orvane {
@@ -22,64 +22,7 @@ namespace {
 
 using orvane::testing::waitUntil;
 
-// Canned pages by address, so the worker can be driven through every outcome.
-class CannedSource final : public PageSource
-{
-public:
-    enum class Failure { None, Download, OutOfMemory, Other };
-    struct Page
-    {
-        QByteArray body;
-        QString note;
-        Failure failure = Failure::None;
-        QString message;
-        int delayMs = 0;
-        QByteArrayList robotsTags;
-    };
-
-    void add(const QString &url, Page page) { m_pages[url] = std::move(page); }
-
-    FetchedPage fetch(const QString &url, int timeOutMs) const override
-    {
-        m_lastTimeOut = timeOutMs;
-        const Page &canned = m_pages.at(url);
-        const int live = ++m_inFetch;
-        int peak = m_peakInFetch.load();
-        while (live > peak && !m_peakInFetch.compare_exchange_weak(peak, live)) {
-        }
-        if (canned.delayMs > 0) {
-            QThread::msleep(static_cast<unsigned long>(canned.delayMs));
-        }
-        --m_inFetch;
-        switch (canned.failure) {
-        case Failure::Download:
-            throw DownloadError(canned.message.toStdString());
-        case Failure::OutOfMemory:
-            throw std::bad_alloc();
-        case Failure::Other:
-            throw 42;
-        case Failure::None:
-            break;
-        }
-        FetchedPage page{canned.body, canned.note, canned.robotsTags};
-        // As the fetcher words them: "HTTP nnn" for a whole answer outside 2xx, three notes for
-        // one cut short.
-        page.status = canned.note.startsWith(u"HTTP ") ? canned.note.sliced(5).toInt() : 200;
-        page.cutOff = canned.note == QLatin1String(kTimedOut) ||
-                      canned.note == QLatin1String(kDownloadIncomplete) ||
-                      canned.note == QLatin1String(kPageTooLarge);
-        return page;
-    }
-
-    int lastTimeOut() const { return m_lastTimeOut; }
-    int peakInFetch() const { return m_peakInFetch; }
-
-private:
-    std::map<QString, Page> m_pages;
-    mutable std::atomic<int> m_lastTimeOut{-1};
-    mutable std::atomic<int> m_inFetch{0};
-    mutable std::atomic<int> m_peakInFetch{0};
-};
+using testing::CannedSource;
 
 class CheckWorker : public ::testing::Test
 {
@@ -87,24 +30,18 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(waitUntil([] { return no_threads.load() == 0; }));
-        found_count = 0;
-        not_found_count = 0;
-        time_out = 30000;
         setLegacyCodePage(CodePage::Utf8);
     }
     void TearDown() override { setLegacyCodePage(CodePage::Utf8); }
 
-    ResultRowRef addPendingRow(const QString &url)
-    {
-        return model.appendRow(url, testing::pendingSubItems(), ImagePending);
-    }
+    ResultRowRef addPendingRow(const QString &url) { return testing::addPendingRow(model, url); }
 
     // Starts one worker for `url` into a new row and returns the row reference.
     ResultRowRef dispatch(const QString &url, const QString &target, bool contentMode = false)
     {
         ResultRowRef row = addPendingRow(url);
         EXPECT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
-            url, target, std::make_unique<RowReport>(row), contentMode, environment())));
+            url, target, std::make_unique<RowReport>(row, run), contentMode, environment())));
         return row;
     }
 
@@ -115,16 +52,33 @@ protected:
         return waitUntil([] { return no_threads.load() == 0; });
     }
 
+    // Set once a worker has queued its report and waits for the GUI thread.
+    const std::atomic<bool> &reportWaiting()
+    {
+        QObject::connect(
+            &bridge, &GuiBridge::drainRequested, &bridge, [this] { m_reportWaiting = true; },
+            Qt::DirectConnection);
+        return m_reportWaiting;
+    }
+    static void waitWhileNot(const std::atomic<bool> &flag)
+    {
+        while (!flag) {
+            std::this_thread::yield();
+        }
+    }
+
     QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
     int rowImage(int row) const { return testing::rowImage(model, row); }
 
+    std::shared_ptr<RunState> run = std::make_shared<RunState>();
     ResultsModel model;
     GuiBridge bridge;
     std::shared_ptr<CannedSource> cannedSource = std::make_shared<CannedSource>();
     std::shared_ptr<const PageSource> source = cannedSource;
+    std::atomic<bool> m_reportWaiting{false};
 };
 
-const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
+const QString kDate = testing::kCheckedText;
 
 TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
 {
@@ -138,8 +92,8 @@ TEST_F(CheckWorker, ReportsAFoundLinkIntoItsRow)
                                         "https://blog.site.example/page", "OK",
                                         QString::number(page.size()), kDate, "dofollow", "", ""}));
     EXPECT_EQ(rowImage(0), ImageFound);
-    EXPECT_EQ(found_count, 1);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 1);
+    EXPECT_EQ(run->not_found_count, 0);
 }
 
 TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
@@ -159,8 +113,8 @@ TEST_F(CheckWorker, ReportsPagesWithoutTheLinkAndFailedFetches)
     EXPECT_EQ(rowTexts(1), (QStringList{"https://refused.example/", "Not Found", "Unverified", "",
                                         "", "Cannot open URL", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 2);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 2);
 }
 
 // A partial or error page is still searched; the row says what was wrong with it.
@@ -191,8 +145,8 @@ TEST_F(CheckWorker, SearchesPartialAndErrorPagesAndNamesTheirState)
     for (int row = 0; row < 4; ++row) {
         EXPECT_EQ(rowTexts(row), expected[row]);
     }
-    EXPECT_EQ(found_count, 3);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(run->found_count, 3);
+    EXPECT_EQ(run->not_found_count, 1);
 }
 
 TEST_F(CheckWorker, ContentModeSearchesTheWholePage)
@@ -219,18 +173,7 @@ TEST_F(CheckWorker, FailuresWithoutAMessageStillReportAndCount)
     EXPECT_EQ(rowTexts(1), (QStringList{"https://odd.example/", "Not Found", "Unverified", "", "",
                                         "Check failed", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImageNotFound);
-    EXPECT_EQ(not_found_count, 2);
-}
-
-TEST_F(CheckWorker, StatusTextKeepsOnlyPlainCharacters)
-{
-    cannedSource->add("https://a.example/", {{},
-                                             {},
-                                             CannedSource::Failure::Download,
-                                             QStringLiteral("Error (12029): can't connect.\r\n")});
-    dispatch("https://a.example/", "x");
-    ASSERT_TRUE(waitForAllWorkers());
-    EXPECT_EQ(rowTexts(0)[StatusColumn], QStringLiteral("Error 12029 cant connect"));
+    EXPECT_EQ(run->not_found_count, 2);
 }
 
 TEST(CleanStatus, KeepsSpaceHashSlashDigitsAndAsciiLetters)
@@ -266,13 +209,12 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 {
     cannedSource->add("https://a.example/",
                       {"<a href='https://site.example/'>x</a>", {}, {}, {}, 50});
-    time_out = 7000;
+    WorkerEnvironment chosen = environment();
+    chosen.timeOutMs = 7000;
     const ResultRowRef row = addPendingRow("https://a.example/");
-    auto worker =
-        std::make_unique<TMyThread>("https://a.example/", "site.example",
-                                    std::make_unique<RowReport>(row), false, environment());
+    auto worker = std::make_unique<TMyThread>("https://a.example/", "site.example",
+                                              std::make_unique<RowReport>(row, run), false, chosen);
     EXPECT_EQ(no_threads.load(), 1);
-    time_out = 1000; // later choices do not reach a worker that exists
     EXPECT_TRUE(TMyThread::Start(std::move(worker)));
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(cannedSource->lastTimeOut(), 7000);
@@ -280,7 +222,7 @@ TEST_F(CheckWorker, TakesTargetModeAndTimeOutAtCreation)
 }
 
 // What a worker hands over, seen through a receiver that keeps it: one value per worker, on the GUI
-// thread, with the texts as the check made them; the receiver goes with the worker.
+// thread, as the check made it; the receiver goes with the worker.
 struct ReportLog
 {
     std::vector<CheckReport> reports;
@@ -313,10 +255,10 @@ QStringList fields(const CheckReport &report)
     return {report.found ? QStringLiteral("found") : QStringLiteral("not found"),
             report.link,
             report.anchor,
-            report.status,
+            report.status.text(),
             QString::number(report.size),
-            report.linkType,
-            report.robots};
+            report.linkType.text(),
+            robotsText(report.robots)};
 }
 
 class CheckWorkerReport : public CheckWorker
@@ -378,15 +320,17 @@ TEST_F(CheckWorkerReport, FoundAndNotFoundPagesAndNotes)
               (QStringList{"found", "https://site.example/b", "Our& site", "OK",
                            QString::number(unquoted.size()), "ugc", ""}));
     // The worker reports; counting is the receiver's business.
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 0);
 }
 
 TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
 {
-    const QString message = QStringLiteral("Error (12029): can't connect.\r\n");
     cannedSource->add("https://refused.example/",
-                      {{}, {}, CannedSource::Failure::Download, message});
+                      {{},
+                       {},
+                       CannedSource::Failure::Download,
+                       QStringLiteral("Error (12029): can't connect.\r\n")});
     cannedSource->add("https://oom.example/", {{}, {}, CannedSource::Failure::OutOfMemory});
     cannedSource->add("https://odd.example/", {{}, {}, CannedSource::Failure::Other});
     const auto refused = dispatchRecorded("https://refused.example/", "site.example");
@@ -394,8 +338,9 @@ TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
     const auto odd = dispatchRecorded("https://odd.example/", "site.example");
     ASSERT_TRUE(waitForAllWorkers());
 
-    // The fetcher's message as it came: the row, not the worker, decides what of it to show.
-    EXPECT_EQ(onlyReport(*refused), (QStringList{"not found", "", "", message, "0", "", ""}));
+    // The fetcher's message cut down to what a row shows.
+    EXPECT_EQ(onlyReport(*refused),
+              (QStringList{"not found", "", "", "Error 12029 cant connect", "0", "", ""}));
     EXPECT_EQ(onlyReport(*oom), (QStringList{"not found", "", "", "Out of memory", "0", "", ""}));
     EXPECT_EQ(onlyReport(*odd), (QStringList{"not found", "", "", "Check failed", "0", "", ""}));
 }
@@ -405,9 +350,10 @@ TEST_F(CheckWorkerReport, FailedFetchesAndThrowingSources)
 TEST_F(CheckWorkerReport, ShutdownDropsTheReportAndTheReceiver)
 {
     cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    const std::atomic<bool> &waiting = reportWaiting();
     const auto log = dispatchRecorded("https://a.example/", "site.example", false, 100);
-    QThread::msleep(50); // the worker now waits for this thread
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    waitWhileNot(waiting); // the worker now waits for this thread
+    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::seconds(10)));
     EXPECT_EQ(log->receiversGone.load(), 1); // gone before the worker left no_threads
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_TRUE(log->reports.empty());
@@ -428,8 +374,8 @@ TEST_F(CheckWorker, ReportIntoARemovedRowIsDropped)
     EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "",
                                         "Downloading...", "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 0);
 }
 
 TEST_F(CheckWorker, EachReportIsOneUpdateOfItsRow)
@@ -463,8 +409,8 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
     ASSERT_TRUE(waitForAllWorkers());
     EXPECT_EQ(no_threads.load(), 0);
     EXPECT_GT(cannedSource->peakInFetch(), 1); // they really ran side by side
-    EXPECT_EQ(found_count + not_found_count, kWorkers);
-    EXPECT_EQ(found_count, (kWorkers + 2) / 3);
+    EXPECT_EQ(run->found_count + run->not_found_count, kWorkers);
+    EXPECT_EQ(run->found_count, (kWorkers + 2) / 3);
     for (int i = 0; i < kWorkers; ++i) {
         const QStringList texts = rowTexts(i);
         ASSERT_EQ(texts[UrlColumn], QStringLiteral("https://p%1.example/").arg(i));
@@ -481,14 +427,17 @@ TEST_F(CheckWorker, CountsLiveWorkersExactlyUnderLoad)
 TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
 {
     cannedSource->add("https://a.example/", {"<a href='https://site.example/'>x</a>"});
+    const std::atomic<bool> &waiting = reportWaiting();
     for (int i = 0; i < 20; ++i) {
         dispatch("https://a.example/", "site.example");
     }
-    QThread::msleep(100); // every worker is now waiting for the GUI thread, which is busy here
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    // Workers wait for the GUI thread, which is busy here; those still fetching come after the
+    // end, and are released all the same.
+    waitWhileNot(waiting);
+    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::seconds(10)));
     EXPECT_EQ(no_threads.load(), 0);
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
-    EXPECT_EQ(found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
     for (int row = 0; row < 20; ++row) {
         EXPECT_EQ(rowImage(row), ImagePending);
     }
@@ -553,8 +502,8 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
     EXPECT_EQ(model.index(0, RobotsColumn).data(Qt::ToolTipRole).toString(),
               QStringLiteral("canonicalised\ncanonical: ") + server.url("/home"));
     EXPECT_EQ(rowTexts(3)[RedirectedToColumn], QString());
-    EXPECT_EQ(found_count, 3);
-    EXPECT_EQ(not_found_count, kPlainPages + 1);
+    EXPECT_EQ(run->found_count, 3);
+    EXPECT_EQ(run->not_found_count, kPlainPages + 1);
     EXPECT_EQ(no_threads.load(), 0);
 }
 

@@ -2,6 +2,7 @@
 // popup menu or a modal box borrows the focus without entering or leaving a field.
 #include "support/qt_print.h"
 #include "support/window_fixture.h"
+#include "ui/desktop_services.h"
 #include "ui/status_panel.h"
 
 #include <QAction>
@@ -10,7 +11,6 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -129,18 +129,8 @@ TEST_F(FocusRules, TabAndShiftTabWalkTheWholeCycleWithoutTypingIntoTheList)
 // empty while it is open and keeps the focus afterwards; typing then gives only what was typed.
 TEST_F(FocusRules, PopupsAndMessageBoxesDoNotCountAsLeavingAField)
 {
-    // A real modal box in place of the recording sink.
-    struct RealBox final : MessageSink
-    {
-        QWidget *owner;
-        explicit RealBox(QWidget *parent) : owner(parent) {}
-        void information(const QString &text) override
-        {
-            QMessageBox box(QMessageBox::Information, QStringLiteral("Orvane"), text,
-                            QMessageBox::Ok, owner);
-            box.exec();
-        }
-    } box(&form);
+    // The real modal box in place of the recording sink.
+    DialogMessageSink box(&form);
 
     const std::vector<std::pair<const char *, std::function<void()>>> openers = {
         {"Remove URLs menu",
@@ -161,7 +151,8 @@ TEST_F(FocusRules, PopupsAndMessageBoxesDoNotCountAsLeavingAField)
         {"message box",
          [this, &box] {
              form.setMessageSink(&box);
-             form.spSkinSpeedButton1Click(); // the list is empty or shows its placeholder
+             // The list is empty or shows its placeholder.
+             child<QPushButton>("spSkinSpeedButton1")->click();
              form.setMessageSink(&desktop);
          }},
     };

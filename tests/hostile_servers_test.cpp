@@ -5,7 +5,6 @@
 #include "engine/link_finder.h"
 #include "engine/page_fetcher.h"
 #include "engine/worker_counters.h"
-#include "run/run_counters.h"
 #include "support/process_memory.h"
 #include "support/qt_print.h"
 #include "support/test_certificates.h"
@@ -116,7 +115,7 @@ protected:
                 }
             }
         };
-        form.spSkinSpeedButton1Click();
+        child<QPushButton>("spSkinSpeedButton1")->click();
         ASSERT_TRUE(form.scheduler().isRunning());
         const bool ended = waitUntil(
             [&] {
@@ -132,7 +131,8 @@ protected:
         EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
         EXPECT_EQ(no_threads.load(), 0);
         ASSERT_EQ(form.results()->rowCount(), lines.size());
-        EXPECT_EQ(found_count + not_found_count, lines.size());
+        EXPECT_EQ(form.scheduler().state().found_count + form.scheduler().state().not_found_count,
+                  lines.size());
         int found = 0;
         for (int row = 0; row < lines.size(); ++row) {
             const FinalRow &r = rows[row];
@@ -153,7 +153,7 @@ protected:
                 EXPECT_EQ(r.anchor, links ? QStringLiteral("Our site") : QString()) << row;
             }
         }
-        EXPECT_EQ(found_count, found);
+        EXPECT_EQ(form.scheduler().state().found_count, found);
     }
 
     const FinalRow &row(int index) { return rows[index]; }
@@ -183,7 +183,7 @@ TEST_F(HostileRun, SlowAndSilentServersTimeOutWithoutHoldingUpTheOthers)
     server.handle("/silent", [](HttpConnection &c) { c.stall(); });
     test::FullBacklogListener neverAccepts;
 
-    time_out = kTimeOutMs;
+    form.scheduler().state().time_out = kTimeOutMs;
     const QStringList lines = {
         ordinary("/a", true),   server.url("/trickle-link"), ordinary("/b", false),
         server.url("/trickle"), server.url("/silent"),       ordinary("/c", true),
@@ -254,7 +254,7 @@ TEST_F(HostileRun, BrokenAnswersEndTheirRowsOnly)
     TestHttpServer selfSigned(test::makeSelfSignedIdentity());
     selfSigned.handle("/", [](HttpConnection &c) { c.respond(200, {}, kLink); });
 
-    time_out = 3000;
+    form.scheduler().state().time_out = 3000;
     const QStringList lines = {
         ordinary("/a", true), server.url("/reset"),     ordinary("/b", false),
         server.url("/loop"),  server.url("/huge-head"), server.url("/noise"),
@@ -319,7 +319,7 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
     // (caches, thread stacks, the allocator's own settings) is in place before measuring.
     setPages({ordinary("/warm", true), server.url("/endless0")});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     desktop.messages.clear();
     waitUntil([] { return false; }, 100ms);
@@ -329,7 +329,7 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
         lines << server.url("/endless" + QByteArray::number(i));
     }
     lines << ordinary("/b", false) << ordinary("/c", true);
-    time_out = 10000;
+    form.scheduler().state().time_out = 10000;
     const long before = statusKb("VmRSS");
     const bool peakReset = resetPeakMemory();
     run(lines, 10s + 10s);
@@ -397,7 +397,7 @@ TEST_F(HostileRun, PagesThatDefeatTheLinkPatternFinishInBoundedTime)
     }
     lines << ordinary("/b", false) << ordinary("/c", true);
 
-    time_out = 10000;
+    form.scheduler().state().time_out = 10000;
     run(lines, 60s);
 
     for (int i = 0; i < hard.size(); ++i) {

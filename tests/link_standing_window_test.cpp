@@ -1,4 +1,5 @@
 // Link Type and Robots in whole runs of the real window, and the two commands that go with them.
+#include "engine/robots_rules.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
@@ -55,7 +56,7 @@ TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
                   [](test::HttpConnection &c) { c.respond(301, {"Location: /home"}, ""); });
     pagesMemo()->appendPlainText(server.url("/moved") + u'\n' + server.url("/left"));
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
 
     const QString site = QStringLiteral("https://www.site.example/");
@@ -111,7 +112,7 @@ TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
     setPages({server.url("/meta")});
     child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->setChecked(true);
     websiteEdit()->setText(QStringLiteral("Our site"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ((QStringList{cell(0, FoundColumn), cell(0, VerdictColumn), cell(0, LinkTypeColumn),
                            cell(0, RobotsColumn)}),
@@ -121,31 +122,32 @@ TEST_F(LinkStanding, EveryRowSaysWhereTheLinkStandsAndWhetherItCounts)
 TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
 {
     ResultsModel &results = *form.results();
-    const auto add = [&results](const char *url, const char *found, const char *anchor,
-                                const char *status, const char *linkType, const char *robots,
-                                Verdict verdict) {
-        results.appendRow(QString::fromUtf8(url),
-                          {QString::fromUtf8(found),
-                           {},
-                           QString::fromUtf8(anchor),
-                           QString::fromUtf8(*status != 0 ? "https://s.example/" : ""),
-                           QString::fromUtf8(status),
-                           QStringLiteral("10"),
-                           QStringLiteral("9 Dec 2026 10:00:00"),
-                           QString::fromUtf8(linkType),
-                           QString::fromUtf8(robots)},
-                          ImageFound);
-        results.setVerdict(results.rowCount() - 1, verdict, {});
+    const auto add = [&results](const char *url, bool found, const char *anchor, CheckStatus status,
+                                LinkType linkType, int robots, Verdict verdict) {
+        testing::addReportedRow(results, QString::fromUtf8(url),
+                                {found,
+                                 QStringLiteral("https://s.example/"),
+                                 QString::fromUtf8(anchor),
+                                 std::move(status),
+                                 10,
+                                 linkType,
+                                 robots,
+                                 {},
+                                 {},
+                                 verdict});
     };
-    add("https://a.example/", "Found", "Tab\there", "OK", "dofollow", "", Verdict::Live);
-    add("https://b.example/", "Not Found", "", "HTTP 404", "", "noindex", Verdict::Lost);
-    add("https://c.example/", "Searching...", "Downloading...", "", "", "", Verdict::None);
-    add("https://d.example/", "Not Found", "", "Cannot open URL", "", "", Verdict::Unverified);
-    add("https://e.example/", "Found", "Two\r\nlines", "Timed out", "nofollow", "nofollow",
-        Verdict::Weak);
-    add("https://f.example/", "Not Found", "", "OK", "", "", Verdict::Lost);
+    const LinkType none;
+    add("https://a.example/", true, "Tab\there", {}, {true}, 0, Verdict::Live);
+    add("https://b.example/", false, "", {CheckStatus::Http, 404}, none, RobotsNoIndex,
+        Verdict::Lost);
+    testing::addPendingRow(results, QStringLiteral("https://c.example/"));
+    add("https://d.example/", false, "", {CheckStatus::CannotOpenUrl}, none, 0,
+        Verdict::Unverified);
+    add("https://e.example/", true, "Two\r\nlines", {CheckStatus::TimedOut},
+        {true, LinkType::NoFollow}, RobotsNoFollow, Verdict::Weak);
+    add("https://f.example/", false, "", {}, none, 0, Verdict::Lost);
 
-    form.SelectFailedRows1Click();
+    child<QAction>("SelectFailedRows1")->trigger();
     EXPECT_EQ(resultsList()->selectionModel()->selectedRows().size(), 3);
     for (const int row : {1, 3, 4}) {
         EXPECT_TRUE(resultsList()->selectionModel()->isRowSelected(row, {})) << row;
@@ -169,24 +171,24 @@ TEST_F(LinkStanding, SelectFailedOrLostRowsAndCopyAllColumns)
     ASSERT_EQ(desktop.clipboard.size(), 1);
     EXPECT_EQ(desktop.clipboard.last(),
               captions + QStringLiteral("https://a.example/\tFound\tLive\tTab here\t"
-                                        "https://s.example/\tOK\t10\t9 Dec 2026 10:00:00\t"
+                                        "https://s.example/\tOK\t10\t12/9/26 7:00:00 AM\t"
                                         "dofollow\t\t\r\n"));
 
-    form.SelectFailedRows1Click();
-    form.CopySelectedURLstoClipboardAllColumns1Click();
+    child<QAction>("SelectFailedRows1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
     const QStringList lines = desktop.clipboard.last().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 5); // captions, three rows, and the empty rest after the last CR LF
     EXPECT_EQ(lines[3],
               QStringLiteral("https://e.example/\tFound\tWeak\tTwo  lines\thttps://s.example/"
-                             "\tTimed out\t10\t9 Dec 2026 10:00:00\tnofollow\tnofollow\t"));
+                             "\tTimed out\t10\t12/9/26 7:00:00 AM\tnofollow\tnofollow\t"));
     EXPECT_EQ(lines[4], QString());
 
     // Nothing selected: the captions alone. The older copies are as they were.
     resultsList()->clearSelection();
-    form.CopySelectedURLstoClipboardAllColumns1Click();
+    child<QAction>("CopySelectedURLstoClipboardAllColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard.last(), captions);
-    form.SelectFailedRows1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("SelectFailedRows1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard.last().count(u'\t'), 12);
 }
 

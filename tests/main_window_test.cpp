@@ -46,8 +46,8 @@ TEST_F(MainWindow, StartsWithPlaceholdersDefaultsAndTheResultsFocused)
     EXPECT_FALSE(child<QRadioButton>("Cauta_Dupa_HTMLTspSkinCheckRadioBox")->isChecked());
     EXPECT_TRUE(child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->isChecked());
     EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
-    EXPECT_EQ(form.scheduler().max_no_threads, 10);
-    EXPECT_EQ(time_out.load(), 30000);
+    EXPECT_EQ(form.scheduler().state().max_no_threads, 10);
+    EXPECT_EQ(form.scheduler().state().time_out, 30000);
     EXPECT_EQ(QApplication::focusWidget(), resultsList());
 
     EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(), QStringLiteral("Orvane 1.4"));
@@ -346,7 +346,7 @@ TEST_F(MainWindow, ListToolsEditTheMemoAndReportTheCount)
 
     // The placeholder is ordinary text to the tools.
     pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here"));
-    form.RemoveInvalidUrls1Click();
+    child<QAction>("RemoveInvalidUrls1")->trigger();
     EXPECT_EQ(desktop.messages.last(), QStringLiteral("1 Urls Removed"));
     EXPECT_EQ(pagesMemo()->toPlainText(), QString());
 }
@@ -358,9 +358,9 @@ TEST_F(MainWindow, ListToolsKeepLinesThatStayExactlyAsTheyWere)
     const QString text =
         u'\t' + longLine + QStringLiteral(" \n\u00a0http://b.example/\nhttp://b.example/\n");
     pagesMemo()->setPlainText(text);
-    form.RemoveDuplicateURLs1Click();
+    child<QAction>("RemoveDuplicateURLs1")->trigger();
     EXPECT_EQ(desktop.messages, QStringList{"0 Urls Removed"}); // no-break space is not trimmed
-    form.RemoveDuplicateDomains1Click();
+    child<QAction>("RemoveDuplicateDomains1")->trigger();
     EXPECT_EQ(desktop.messages.last(), QStringLiteral("1 Urls Removed"));
     // The raw text: the plain text view would show the no-break space as a blank.
     EXPECT_EQ(pagesMemo()->document()->toRawText(),

@@ -36,36 +36,36 @@ protected:
     {
         ASSERT_TRUE(waitUntil([] { return no_threads.load() == 0; }));
         m_limit = PageBudget::shared().limit();
-        // Waits for memory run far past it; the pages themselves take a fraction of it.
-        m_timeOut = time_out.exchange(3000);
     }
     void TearDown() override
     {
         PageBudget::shared().setLimit(m_limit);
-        time_out = m_timeOut;
         resetDownloadAbort();
     }
     void dispatch(const QString &url)
     {
-        const ResultRowRef row = model.appendRow(url, testing::pendingSubItems(), ImagePending);
+        const ResultRowRef row = testing::addPendingRow(model, url);
+        // Waits for memory run far past the time-out; the pages themselves take a fraction of it.
+        WorkerEnvironment environment{std::make_shared<InternetPageSource>(), bridge.handle()};
+        environment.timeOutMs = 3000;
         ASSERT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
-            url, "site.example", std::make_unique<RowReport>(row), false,
-            WorkerEnvironment{std::make_shared<InternetPageSource>(), bridge.handle()})));
+            url, "site.example", std::make_unique<RowReport>(row, run), false,
+            std::move(environment))));
     }
 
     ResultsModel model;
     GuiBridge bridge;
+    std::shared_ptr<RunState> run = std::make_shared<RunState>();
     qsizetype m_limit = 0;
-    int m_timeOut = 0;
 };
 
 TEST_P(PageBudgetRun, HeldBytesStayWithinTheBudgetAndEveryRowEndsRight)
 {
-    const BudgetCase &run = GetParam();
+    const BudgetCase &budgetCase = GetParam();
     test::TestHttpServer server;
     const QByteArray link = "<a href='https://site.example/'>s</a>";
     const QByteArray body = link + QByteArray(kPageBytes - link.size(), 'x');
-    const bool announced = run.announced;
+    const bool announced = budgetCase.announced;
     server.handle("/heavy", [body, announced](test::HttpConnection &c) {
         constexpr qsizetype kPiece = 128 * 1024;
         if (announced) {
@@ -84,7 +84,7 @@ TEST_P(PageBudgetRun, HeldBytesStayWithinTheBudgetAndEveryRowEndsRight)
         }
         c.endChunks();
     });
-    PageBudget::shared().setLimit(run.limit);
+    PageBudget::shared().setLimit(budgetCase.limit);
     PageBudget::shared().resetHighWater();
     for (int i = 0; i < kWorkers; ++i) {
         dispatch(server.url("/heavy"));
@@ -92,7 +92,7 @@ TEST_P(PageBudgetRun, HeldBytesStayWithinTheBudgetAndEveryRowEndsRight)
     ASSERT_TRUE(waitUntil([] { return no_threads.load() == 0; }, std::chrono::seconds(120)));
 
     EXPECT_GE(PageBudget::shared().highWater(), kPageCost); // the pages were charged
-    EXPECT_LE(PageBudget::shared().highWater(), run.limit + run.allowedOver);
+    EXPECT_LE(PageBudget::shared().highWater(), budgetCase.limit + budgetCase.allowedOver);
     for (int row = 0; row < kWorkers; ++row) {
         const QStringList texts = testing::rowTexts(model, row);
         EXPECT_EQ((QStringList{texts[FoundColumn], texts[StatusColumn], texts[FileSizeColumn]}),

@@ -1,7 +1,9 @@
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/window_fixture.h"
+#include "ui/results_list_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFrame>
 #include <QItemSelectionModel>
@@ -18,28 +20,20 @@ using testing::waitUntil;
 class ResultsList : public testing::WindowTest
 {
 protected:
-    void addRow(const QString &url, const QString &found, const QString &anchor = {},
-                const QString &link = {}, const QString &status = QStringLiteral("OK"))
+    void addRow(const QString &url, bool found, const QString &anchor = {},
+                const QString &link = {}, const CheckStatus &status = {})
     {
-        form.results()->appendRow(url,
-                                  testing::subItems({{FoundSubItem, found},
-                                                     {AnchorTextSubItem, anchor},
-                                                     {UrlFoundSubItem, link},
-                                                     {StatusSubItem, status},
-                                                     {FileSizeSubItem, QStringLiteral("120")},
-                                                     {DateCheckedSubItem, QStringLiteral("d")}}),
-                                  found == QStringLiteral("Found") ? ImageFound : ImageNotFound);
+        testing::addReportedRow(*form.results(), url, {found, link, anchor, status, 120});
     }
     void addSampleRows()
     {
-        addRow(QStringLiteral("http://a.example/"), QStringLiteral("Found"),
-               QStringLiteral("Anchor A"), QStringLiteral("https://site.example/a"));
-        addRow(QStringLiteral("http://b.example/"), QStringLiteral("Not Found"));
-        form.results()->appendRow(QStringLiteral("http://c.example/"),
-                                  testing::pendingSubItems(QStringLiteral("d")), ImagePending);
-        addRow(QStringLiteral("http://d.example/"), QStringLiteral("found"));
-        addRow(QStringLiteral("http://e.example/"), QStringLiteral("Found"), QString(),
-               QStringLiteral("https://site.example/e"), QStringLiteral("HTTP 404"));
+        addRow(QStringLiteral("http://a.example/"), true, QStringLiteral("Anchor A"),
+               QStringLiteral("https://site.example/a"));
+        addRow(QStringLiteral("http://b.example/"), false);
+        testing::addPendingRow(*form.results(), QStringLiteral("http://c.example/"));
+        addRow(QStringLiteral("http://d.example/"), false);
+        addRow(QStringLiteral("http://e.example/"), true, QString(),
+               QStringLiteral("https://site.example/e"), {CheckStatus::Http, 404});
     }
     QItemSelectionModel *selection() const { return resultsList()->selectionModel(); }
     void select(int row)
@@ -62,8 +56,8 @@ TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
 {
     addSampleRows();
     select(2);
-    form.CopyURL1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("CopyURL1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     // One row: no line end; a pending row copies what it shows.
     EXPECT_EQ(
         desktop.clipboard,
@@ -71,8 +65,8 @@ TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
 
     desktop.clipboard.clear();
     select(0); // selected after row 2, still copied first
-    form.CopyURL1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("CopyURL1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard,
               (QStringList{"http://a.example/\r\nhttp://c.example/\r\n",
                            "http://a.example/\tFound\tAnchor A\thttps://site.example/a\tOK\r\n"
@@ -80,8 +74,8 @@ TEST_F(ResultsList, CopiesSelectedRowsInListOrder)
 
     desktop.clipboard.clear();
     selection()->clear();
-    form.CopyURL1Click();
-    form.CopySelectedURLstoClipboardColumns1Click();
+    child<QAction>("CopyURL1")->trigger();
+    child<QAction>("CopySelectedURLstoClipboardColumns1")->trigger();
     EXPECT_EQ(desktop.clipboard,
               (QStringList{QString(), QString()})); // still replaces the clipboard
 }
@@ -132,13 +126,13 @@ TEST_F(ResultsList, SelectsExactlyTheFoundRows)
     addSampleRows();
     select(1);
     select(3);
-    form.SelectSuccessfullylinks1Click();
-    EXPECT_EQ(selected(), (QList<int>{0, 4})); // "found" in lower case is not "Found"
+    child<QAction>("SelectSuccessfullylinks1")->trigger();
+    EXPECT_EQ(selected(), (QList<int>{0, 4}));
 
     form.results()->clear();
-    addRow(QStringLiteral("http://x.example/"), QStringLiteral("Not Found"));
+    addRow(QStringLiteral("http://x.example/"), false);
     select(0);
-    form.SelectSuccessfullylinks1Click();
+    child<QAction>("SelectSuccessfullylinks1")->trigger();
     EXPECT_TRUE(selected().isEmpty());
     EXPECT_TRUE(child<QFrame>("spSkinPanel1")->updatesEnabled());
 }
@@ -154,23 +148,23 @@ TEST_F(ResultsList, CtrlASelectsAllOnlyWithCtrlAlone)
     EXPECT_LE(selected().size(), 1); // plain A may move the current row; it selects nothing more
     QTest::keyClick(resultsList(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selected(), (QList<int>{0, 1, 2, 3, 4}));
-    form.Selectall1Click(); // the menu item adds nothing and deselects nothing
+    child<QAction>("Selectall1")->trigger(); // the menu item adds nothing and deselects nothing
     EXPECT_EQ(selected().size(), 5);
 }
 
 TEST_F(ResultsList, DoubleClickOpensTheFirstSelectedWebAddressOnly)
 {
     addSampleRows();
-    form.results()->appendRow(QStringLiteral("file:///etc/passwd"), {}, ImageFound);
-    form.DownloadsTspSkinListViewDblClick();
+    form.results()->appendRow(QStringLiteral("file:///etc/passwd"));
+    emit child<ResultsListView>("DownloadsTspSkinListView")->viewportDoubleClicked();
     EXPECT_TRUE(desktop.opened.isEmpty());
     select(3);
     select(1);
-    form.DownloadsTspSkinListViewDblClick();
+    emit child<ResultsListView>("DownloadsTspSkinListView")->viewportDoubleClicked();
     EXPECT_EQ(desktop.opened, QStringList{"http://b.example/"});
     selection()->clear();
     select(5);
-    form.DownloadsTspSkinListViewDblClick();
+    emit child<ResultsListView>("DownloadsTspSkinListView")->viewportDoubleClicked();
     EXPECT_EQ(desktop.opened.size(), 1); // a local path is never handed to the system
 }
 
@@ -178,7 +172,7 @@ TEST_F(ResultsList, SelectionBurstsSuspendPaintingUntilTheOneShotTick)
 {
     addSampleRows();
     form.show();
-    form.Selectall1Click();
+    child<QAction>("Selectall1")->trigger();
     // The command resumes painting itself, but its selection changes started the one-shot timer.
     EXPECT_TRUE(child<QTimer>("EndUpdateTTimer")->isActive());
     selection()->select(form.results()->index(1, 0),
@@ -192,7 +186,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
 {
     form.show();
     for (int i = 0; i < 200; ++i) {
-        addRow(QStringLiteral("http://p%1.example/").arg(i), QStringLiteral("Found"));
+        addRow(QStringLiteral("http://p%1.example/").arg(i), true);
     }
     QCoreApplication::processEvents();
     QTreeView *list = resultsList();
@@ -203,7 +197,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
     list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
     const int right = list->horizontalScrollBar()->value();
     ASSERT_GT(right, 0);
-    addRow(QStringLiteral("http://newer.example/"), QStringLiteral("Found"));
+    addRow(QStringLiteral("http://newer.example/"), true);
     QCoreApplication::processEvents();
     EXPECT_EQ(list->horizontalScrollBar()->value(), right);
     EXPECT_TRUE(list->viewport()->rect().contains(
@@ -212,7 +206,7 @@ TEST_F(ResultsList, AutoScrollFollowsNewRowsWhileTicked)
     child<QCheckBox>("AutoScrollTspSkinCheckRadioBox")->setChecked(false);
     list->scrollToTop();
     QCoreApplication::processEvents();
-    addRow(QStringLiteral("http://late.example/"), QStringLiteral("Found"));
+    addRow(QStringLiteral("http://late.example/"), true);
     QCoreApplication::processEvents();
     EXPECT_EQ(list->verticalScrollBar()->value(), 0);
 }

@@ -8,13 +8,13 @@
 namespace orvane {
 namespace {
 
-using testing::pendingSubItems;
+using testing::addPendingRow;
 
 TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.appendRow(QStringLiteral("https://a.example/"), pendingSubItems(), ImagePending);
+    addPendingRow(model, QStringLiteral("https://a.example/"));
 
     ASSERT_EQ(model.rowCount(), 1);
     ASSERT_EQ(model.columnCount(), 11);
@@ -28,8 +28,7 @@ TEST(ResultsModel, ShowsCaptionSubItemsAndImageInColumnOrder)
     EXPECT_EQ(model.index(0, FoundColumn).data().toString(), QStringLiteral("Searching..."));
     EXPECT_EQ(model.index(0, VerdictColumn).data().toString(), QString()); // nothing while pending
     EXPECT_EQ(model.index(0, AnchorTextColumn).data().toString(), QStringLiteral("Downloading..."));
-    EXPECT_EQ(model.index(0, DateCheckedColumn).data().toString(),
-              QStringLiteral("12/9/2026 7:00:00 AM"));
+    EXPECT_EQ(model.index(0, DateCheckedColumn).data().toString(), testing::kCheckedText);
     EXPECT_EQ(model.index(0, UrlColumn).data(ResultsModel::ImageIndexRole).toInt(), ImagePending);
 }
 
@@ -37,10 +36,8 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    const ResultRowRef first =
-        model.appendRow(QStringLiteral("a"), pendingSubItems(), ImagePending);
-    const ResultRowRef second =
-        model.appendRow(QStringLiteral("b"), pendingSubItems(), ImagePending);
+    const ResultRowRef first = addPendingRow(model, QStringLiteral("a"));
+    const ResultRowRef second = addPendingRow(model, QStringLiteral("b"));
     EXPECT_EQ(first.row(), 0);
     EXPECT_EQ(second.row(), 1);
 
@@ -49,8 +46,7 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
     EXPECT_FALSE(second.exists());
 
     // A new run's rows sit at the old indexes but are other rows.
-    const ResultRowRef fresh =
-        model.appendRow(QStringLiteral("c"), pendingSubItems(), ImagePending);
+    const ResultRowRef fresh = addPendingRow(model, QStringLiteral("c"));
     EXPECT_EQ(fresh.row(), 0);
     EXPECT_FALSE(first.exists());
 
@@ -58,7 +54,7 @@ TEST(ResultsModel, RowReferencesStopExistingWhenTheirRowIsRemoved)
     ResultRowRef orphan;
     {
         ResultsModel temporary;
-        orphan = temporary.appendRow(QStringLiteral("d"), pendingSubItems(), ImagePending);
+        orphan = addPendingRow(temporary, QStringLiteral("d"));
         EXPECT_TRUE(orphan.exists());
     }
     EXPECT_FALSE(orphan.exists());
@@ -69,26 +65,23 @@ TEST(ResultsModel, UpdateBracketGivesOneViewUpdatePerRow)
 {
     ResultsModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.appendRow(QStringLiteral("a"), pendingSubItems(), ImagePending);
-    model.appendRow(QStringLiteral("b"), pendingSubItems(), ImagePending);
+    addPendingRow(model, QStringLiteral("a"));
+    addPendingRow(model, QStringLiteral("b"));
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
 
     model.beginRowUpdate(1);
-    for (const int subItem : {FoundSubItem, AnchorTextSubItem, StatusSubItem}) {
-        model.setSubItem(1, subItem, QStringLiteral("x%1").arg(subItem));
-    }
-    model.setImageIndex(1, ImageFound);
+    model.setReport(1, {true, {}, {}, {CheckStatus::TimedOut}});
+    model.setReport(1, {true, {}, {}, {CheckStatus::Http, 404}});
     EXPECT_EQ(changed.count(), 0);
     model.endRowUpdate(1);
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed[0][0].toModelIndex(), model.index(1, 0));
     EXPECT_EQ(changed[0][1].toModelIndex(), model.index(1, ResultColumnCount - 1));
-    EXPECT_EQ(model.index(1, StatusColumn).data().toString(),
-              QStringLiteral("x%1").arg(StatusSubItem));
+    EXPECT_EQ(model.index(1, StatusColumn).data().toString(), QStringLiteral("HTTP 404"));
     EXPECT_EQ(model.index(1, UrlColumn).data(ResultsModel::ImageIndexRole).toInt(), ImageFound);
 
     // Outside a bracket every change shows at once.
-    model.setSubItem(0, StatusSubItem, QStringLiteral("OK"));
+    model.setReport(0, {});
     EXPECT_EQ(changed.count(), 2);
 }
 

@@ -1,7 +1,7 @@
 // The run layer's side of a worker's report: what a report does to its row and to the run's
 // counts, without a worker or a thread.
+#include "engine/robots_rules.h"
 #include "run/row_report.h"
-#include "run/run_counters.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 
@@ -12,24 +12,16 @@
 namespace orvane {
 namespace {
 
-const QString kDate = QStringLiteral("12/9/2026 7:00:00 AM");
+const QString kDate = testing::kCheckedText;
 
 class RowReportTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        found_count = 0;
-        not_found_count = 0;
-    }
-
-    ResultRowRef addPendingRow(const QString &url)
-    {
-        return model.appendRow(url, testing::pendingSubItems(kDate), ImagePending);
-    }
+    ResultRowRef addPendingRow(const QString &url) { return testing::addPendingRow(model, url); }
     QStringList rowTexts(int row) const { return testing::rowTexts(model, row); }
     int rowImage(int row) const { return testing::rowImage(model, row); }
 
+    std::shared_ptr<RunState> run = std::make_shared<RunState>();
     ResultsModel model;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 };
@@ -38,17 +30,13 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
 {
     const ResultRowRef first = addPendingRow(QStringLiteral("https://a.example/"));
     const ResultRowRef second = addPendingRow(QStringLiteral("https://b.example/"));
-    CheckReport live{true,
-                     QStringLiteral("https://site.example/x"),
-                     QStringLiteral("Our site"),
-                     QStringLiteral("OK"),
-                     1234,
-                     QStringLiteral("nofollow ugc"),
-                     {}};
+    CheckReport live{
+        true, QStringLiteral("https://site.example/x"),  QStringLiteral("Our site"), {},
+        1234, {true, LinkType::NoFollow | LinkType::Ugc}};
     // Judged by another link than the one shown, which the cell's tooltip names.
     live.verdict = Verdict::Live;
     live.verdictNote = QStringLiteral("judged by: https://site.example/y (dofollow)");
-    RowReport(first).report(live);
+    RowReport(first, run).report(live);
     EXPECT_EQ(rowTexts(0),
               (QStringList{"https://a.example/", "Found", "Live", "Our site",
                            "https://site.example/x", "OK", "1234", kDate, "nofollow ugc", "", ""}));
@@ -57,17 +45,20 @@ TEST_F(RowReportTest, FillsTheRowAndCountsFoundAndNotFound)
     EXPECT_EQ(model.index(0, VerdictColumn).data(Qt::ToolTipRole).toString(),
               QStringLiteral("Live\njudged by: https://site.example/y (dofollow)"));
     EXPECT_EQ(rowImage(0), ImageFound);
-    EXPECT_EQ(found_count, 1);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 1);
+    EXPECT_EQ(run->not_found_count, 0);
 
     // The status is cut down to what a row shows; the other texts are shown as they came.
-    RowReport(second).report(
-        {false, {}, {}, QStringLiteral("Error (12029): can't connect.\r\n"), 0, {}, {}});
+    RowReport(second, run)
+        .report({false,
+                 {},
+                 {},
+                 CheckStatus::fromFetcher(QStringLiteral("Error (12029): can't connect.\r\n"))});
     EXPECT_EQ(rowTexts(1), (QStringList{"https://b.example/", "Not Found", "Unverified", "", "",
                                         "Error 12029 cant connect", "0", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(1), ImageNotFound);
-    EXPECT_EQ(found_count, 1);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(run->found_count, 1);
+    EXPECT_EQ(run->not_found_count, 1);
     EXPECT_EQ(rowTexts(0)[FoundColumn], QStringLiteral("Found")); // the other row is untouched
 }
 
@@ -90,12 +81,16 @@ TEST_F(RowReportTest, IsOneUpdateOfTheRowSeenOnlyWhenComplete)
     QObject::connect(&model, &QAbstractItemModel::dataChanged,
                      [&](const QModelIndex &topLeft, const QModelIndex &bottomRight) {
                          seen.push_back({topLeft.row(), topLeft.column(), bottomRight.column(),
-                                         found_count, rowImage(topLeft.row()),
+                                         run->found_count, rowImage(topLeft.row()),
                                          rowTexts(topLeft.row())[RobotsColumn]});
                      });
-    RowReport(row).report({true, QStringLiteral("https://site.example/"), QStringLiteral("x"),
-                           QStringLiteral("OK"), 10, QStringLiteral("dofollow"),
-                           QStringLiteral("nofollow")});
+    RowReport(row, run).report({true,
+                                QStringLiteral("https://site.example/"),
+                                QStringLiteral("x"),
+                                {},
+                                10,
+                                {true},
+                                RobotsNoFollow});
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].row, 1);
     EXPECT_EQ(seen[0].firstColumn, 0);
@@ -108,31 +103,26 @@ TEST_F(RowReportTest, IsOneUpdateOfTheRowSeenOnlyWhenComplete)
 // A new Start clears the list while workers of the old run still report.
 TEST_F(RowReportTest, LeavesARemovedRowAloneAndUncounted)
 {
-    RowReport old(addPendingRow(QStringLiteral("https://old.example/")));
+    RowReport old(addPendingRow(QStringLiteral("https://old.example/")), run);
     model.clear();
     addPendingRow(QStringLiteral("https://new.example/"));
     QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-    old.report({true,
-                QStringLiteral("https://site.example/"),
-                QStringLiteral("x"),
-                QStringLiteral("OK"),
-                10,
-                QStringLiteral("dofollow"),
-                {}});
-    old.report({false, {}, {}, QStringLiteral("Timed out"), 0, {}, {}});
+    old.report(
+        {true, QStringLiteral("https://site.example/"), QStringLiteral("x"), {}, 10, {true}});
+    old.report({false, {}, {}, {CheckStatus::TimedOut}});
     EXPECT_EQ(changed.count(), 0);
     EXPECT_EQ(rowTexts(0), (QStringList{"https://new.example/", "Searching...", "",
                                         "Downloading...", "", "", "", kDate, "", "", ""}));
     EXPECT_EQ(rowImage(0), ImagePending);
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 0);
+    EXPECT_EQ(run->found_count, 0);
+    EXPECT_EQ(run->not_found_count, 0);
 
     // Nor does a report whose model is gone.
     auto gone = std::make_unique<ResultsModel>();
-    RowReport orphan(gone->appendRow(QStringLiteral("https://a.example/"), {}, ImagePending));
+    RowReport orphan(gone->appendRow(QStringLiteral("https://a.example/")), run);
     gone.reset();
-    orphan.report({true, {}, {}, QStringLiteral("OK"), 0, {}, {}});
-    EXPECT_EQ(found_count, 0);
+    orphan.report({true});
+    EXPECT_EQ(run->found_count, 0);
 }
 
 } // namespace

@@ -2,28 +2,26 @@
 // calling thread, a fixed clock and a fixed locale. No sockets, no window.
 #include "engine/worker_counters.h"
 #include "run/run_scheduler.h"
+#include "support/canned_source.h"
 #include "support/qt_print.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <map>
 #include <vector>
 
 namespace orvane {
 namespace {
 
-class CannedPages final : public PageSource
+// The window's fields as the scheduler reads them.
+class FixedInputs final : public RunInputs
 {
 public:
-    FetchedPage fetch(const QString &url, int /*timeOutMs*/) const override
-    {
-        const auto page = pages.find(url); // robots.txt among others: no such site
-        if (page == pages.end()) {
-            throw DownloadError(kCannotOpenUrl);
-        }
-        return {page->second};
-    }
-    std::map<QString, QByteArray> pages;
+    const PageList &pages() override { return lines; }
+    QString target() override { return QStringLiteral("site.b"); }
+    Wanted wanted() override { return Wanted::Nothing; }
+    bool contentMode() override { return false; }
+
+    TextLines lines{QStringLiteral("https://a.example/\n   \nhttps://b.example/")};
 };
 
 class RecordingView final : public RunView, public MessageSink
@@ -47,13 +45,8 @@ class RunSchedulerTest : public ::testing::Test
 protected:
     RunSchedulerTest()
     {
-        pages->pages = {{QStringLiteral("https://a.example/"), "<a href='https://site.b/'>A</a>"},
-                        {QStringLiteral("https://b.example/"), "<p>no link</p>"}};
-        RunScheduler::Inputs inputs;
-        inputs.pages = &lines;
-        inputs.pagesText = [this] { return lines.text(); };
-        inputs.target = [] { return QStringLiteral("site.b"); };
-        inputs.contentMode = [] { return false; };
+        pages->add(QStringLiteral("https://a.example/"), {"<a href='https://site.b/'>A</a>"});
+        pages->add(QStringLiteral("https://b.example/"), {"<p>no link</p>"});
         RunScheduler::Services services;
         services.results = &results;
         services.view = &view;
@@ -71,15 +64,14 @@ protected:
             }
             return true;
         };
-        scheduler = std::make_unique<RunScheduler>(timer, std::move(inputs), std::move(services));
+        scheduler = std::make_unique<RunScheduler>(timer, inputs, std::move(services));
     }
     void SetUp() override { ASSERT_EQ(no_threads.load(), 0); }
-    void TearDown() override { time_out = 30000; }
 
     QString cell(int row, int column) const { return results.index(row, column).data().toString(); }
 
-    TextLines lines{QStringLiteral("https://a.example/\n   \nhttps://b.example/")};
-    std::shared_ptr<CannedPages> pages = std::make_shared<CannedPages>();
+    FixedInputs inputs;
+    std::shared_ptr<testing::CannedSource> pages = std::make_shared<testing::CannedSource>();
     ResultsModel results;
     RecordingView view;
     QTimer timer;
@@ -125,11 +117,15 @@ TEST_F(RunSchedulerTest, TicksTakeOneLineEachAndTheRunEndsOnce)
 TEST_F(RunSchedulerTest, AFullWorkerLimitOnlyRefreshesTheCounts)
 {
     holdWorkers = true;
-    scheduler->max_no_threads = 1;
+    scheduler->state().max_no_threads = 1;
+    scheduler->state().time_out = 7000;
     scheduler->Start();
     scheduler->StartTTimerTimer();
     ASSERT_EQ(held.size(), 1u);
     EXPECT_EQ(no_threads.load(), 1);
+    scheduler->state().time_out = 1000; // later choices do not reach a worker that exists
+    held[0]->Execute();
+    EXPECT_EQ(pages->lastTimeOut(), 7000);
 
     scheduler->StartTTimerTimer(); // no free slot
     EXPECT_EQ(view.threads, QStringLiteral("Threads 1/1"));

@@ -1,7 +1,6 @@
 #include "engine/check_worker.h"
 #include "engine/site_gate.h"
 #include "engine/worker_counters.h"
-#include "run/run_counters.h"
 #include "support/model_rows.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
@@ -78,7 +77,7 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     });
     watcher.start(3);
 
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Stop"));
     EXPECT_EQ(child<StatusPanel>("TotalTspSkinStatusPanel")->text(),
               QStringLiteral("Total URLs: 51"));
@@ -115,8 +114,8 @@ TEST_F(RunWindow, ChecksAWholeListUnderTheWorkerLimit)
     EXPECT_EQ(cell(49, StatusColumn), QStringLiteral("Cannot open URL"));
     EXPECT_EQ(image(49), ImageNotFound);
     ++expectedFound;
-    EXPECT_EQ(found_count, expectedFound);
-    EXPECT_EQ(not_found_count, 50 - expectedFound);
+    EXPECT_EQ(form.scheduler().state().found_count, expectedFound);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 50 - expectedFound);
     // The last tick before the end may run before the last report; both shares add up.
     EXPECT_TRUE(child<StatusPanel>("FoundTspSkinStatusPanel")
                     ->text()
@@ -148,7 +147,7 @@ TEST_F(RunWindow, EachSiteGetsAtMostItsLimitAndIsReadAsItAsks)
                            0, 403, {"cf-mitigated: challenge"});
     setPages(lines);
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
 
     for (const SlowSite &site : sites) {
@@ -185,7 +184,7 @@ TEST_F(RunWindow, ASiteThatAsksForAPauseGetsNoRequestMeanwhile)
     });
     setPages({site.server.url("/busy"), site.page("/next", kLinking, 0)});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
 
     EXPECT_EQ(cell(0, StatusColumn), QStringLiteral("OK"));
@@ -211,12 +210,12 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
         {QStringLiteral("http://a.example/"), QStringLiteral("Your Content"),
          QString::fromLatin1(kEnterContent)},
     };
-    form.results()->appendRow(QStringLiteral("earlier row"), {}, ImageFound);
+    form.results()->appendRow(QStringLiteral("earlier row"));
     for (const Case &c : cases) {
         desktop.messages.clear();
         pagesMemo()->setPlainText(c.pages);
         websiteEdit()->setText(c.target);
-        form.spSkinSpeedButton1Click();
+        child<QPushButton>("spSkinSpeedButton1")->click();
         EXPECT_EQ(desktop.messages, QStringList{c.message});
         EXPECT_FALSE(form.scheduler().isRunning());
         EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
@@ -226,7 +225,7 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
     pagesMemo()->setPlainText(QStringLiteral("Paste your URLs here\n"));
     websiteEdit()->setText(QStringLiteral("Example.com"));
     desktop.messages.clear();
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     EXPECT_TRUE(form.scheduler().isRunning());
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 1);
@@ -258,7 +257,7 @@ TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
     ASSERT_TRUE(waitForRunEnd());
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(form.results()->rowCount(), rows);
-    EXPECT_EQ(found_count, rows);
+    EXPECT_EQ(form.scheduler().state().found_count, rows);
     EXPECT_TRUE(desktop.messages.isEmpty());
 }
 
@@ -273,18 +272,18 @@ TEST_F(RunWindow, ANewRunIgnoresReportsOfTheStoppedOne)
     }
     setPages(slow);
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 4; }));
-    form.spSkinSpeedButton1Click(); // Stop
+    child<QPushButton>("spSkinSpeedButton1")->click(); // Stop
     ASSERT_GT(no_threads.load(), 0);
 
     setPages({site.page("/fast", "<p>nothing</p>", 0)});
-    form.spSkinSpeedButton1Click(); // Start again
+    child<QPushButton>("spSkinSpeedButton1")->click(); // Start again
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 1);
     EXPECT_EQ(cell(0, FoundColumn), QStringLiteral("Not Found"));
-    EXPECT_EQ(found_count, 0);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(form.scheduler().state().found_count, 0);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 1);
     EXPECT_EQ(desktop.messages.size(), 1);
 }
 
@@ -300,7 +299,7 @@ TEST_F(RunWindow, ChangesDuringARunReachOnlyLaterRows)
     }
     setPages(lines);
     websiteEdit()->setText(QStringLiteral("alpha.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 2; }));
     websiteEdit()->setText(QStringLiteral("beta.example"));
     const int alphaRows = form.results()->rowCount();
@@ -325,13 +324,13 @@ TEST_F(RunWindow, ARunWhoseListWasShortenedEnds)
     setPages({site.page("/a", kLinking, 150), site.page("/b", kLinking, 150),
               site.page("/c", kLinking, 150)});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() == 3; }));
     pagesMemo()->setPlainText(site.server.url("/a"));
     ASSERT_TRUE(waitForRunEnd(std::chrono::seconds(5)));
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
-    EXPECT_EQ(found_count, 3);
+    EXPECT_EQ(form.scheduler().state().found_count, 3);
 }
 
 // When the platform refuses a thread the row says so, counts as not found, and the run goes on.
@@ -345,14 +344,14 @@ TEST_F(RunWindow, ARefusedWorkerThreadFailsItsRowOnly)
     setPages(
         {site.page("/a", kLinking, 0), site.page("/b", kLinking, 0), site.page("/c", kLinking, 0)});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(cell(1, FoundColumn), QStringLiteral("Not Found"));
     EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("Cannot start worker"));
     EXPECT_EQ(image(1), ImageNotFound);
     EXPECT_EQ(cell(2, FoundColumn), QStringLiteral("Found"));
-    EXPECT_EQ(found_count, 2);
-    EXPECT_EQ(not_found_count, 1);
+    EXPECT_EQ(form.scheduler().state().found_count, 2);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 1);
     EXPECT_EQ(no_threads.load(), 0);
     EXPECT_EQ(desktop.messages.size(), 1);
 }
@@ -361,7 +360,7 @@ TEST_F(RunWindow, BlankListEndsWithoutRows)
 {
     setPages({QStringLiteral(" "), QString(), QStringLiteral("\t")});
     websiteEdit()->setText(QStringLiteral("site.example"));
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitForRunEnd());
     EXPECT_EQ(form.results()->rowCount(), 0);
     EXPECT_EQ(desktop.messages.size(), 1);
@@ -376,12 +375,12 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
     auto *timeOut30 = child<QAction>("imeOut30s1");
     EXPECT_TRUE(threads10->isChecked());
     EXPECT_TRUE(timeOut30->isChecked());
-    EXPECT_EQ(form.scheduler().max_no_threads, 10);
+    EXPECT_EQ(form.scheduler().state().max_no_threads, 10);
     EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
               QStringLiteral("Threads 0/10"));
     EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
               QStringLiteral("Time Out 30s"));
-    EXPECT_EQ(time_out.load(), 30000);
+    EXPECT_EQ(form.scheduler().state().time_out, 30000);
 
     threads500->trigger();
     EXPECT_TRUE(threads500->isChecked());
@@ -390,17 +389,17 @@ TEST_F(RunWindow, SettingsMenusMarkAndApplyTheirChoice)
               QStringLiteral("Threads 0/500"));
     threads500->trigger(); // the marked item again: mark gone, value kept
     EXPECT_FALSE(threads500->isChecked());
-    EXPECT_EQ(form.scheduler().max_no_threads, 500);
+    EXPECT_EQ(form.scheduler().state().max_no_threads, 500);
 
     child<QAction>("imeOut2min1")->trigger();
-    EXPECT_EQ(time_out.load(), 120000);
+    EXPECT_EQ(form.scheduler().state().time_out, 120000);
     EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(),
               QStringLiteral("Time Out 2 min"));
 
     // Waiting ticks and reports run before a settings menu shows.
     bool ran = false;
     QTimer::singleShot(0, &form, [&ran] { ran = true; });
-    form.ThreadsTspSkinPopupMenuPopup();
+    emit child<QMenu>("ThreadsTspSkinPopupMenu")->aboutToShow();
     EXPECT_TRUE(ran);
 
     QStringList captions;
@@ -442,13 +441,13 @@ TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
         const int limit = item->data().toInt();
         ASSERT_GT(limit, 0);
         item->trigger();
-        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+        EXPECT_EQ(form.scheduler().state().max_no_threads, limit);
         EXPECT_EQ(child<StatusPanel>("ThreadsTspSkinStatusPanel")->text(),
                   QStringLiteral("Threads 0/%1").arg(limit));
         EXPECT_EQ(marked(threads), QStringList{item->objectName()});
         item->trigger();
         EXPECT_EQ(marked(threads), QStringList());
-        EXPECT_EQ(form.scheduler().max_no_threads, limit);
+        EXPECT_EQ(form.scheduler().state().max_no_threads, limit);
     }
     for (QAction *item : perSite) {
         SCOPED_TRACE(item->objectName().toStdString());
@@ -467,12 +466,12 @@ TEST_F(RunWindow, EverySettingsChoiceReachesTheRun)
         const int milliseconds = item->data().toInt();
         ASSERT_GT(milliseconds, 0);
         item->trigger();
-        EXPECT_EQ(time_out.load(), milliseconds);
+        EXPECT_EQ(form.scheduler().state().time_out, milliseconds);
         EXPECT_EQ(child<StatusPanel>("TimeOutTspSkinStatusPanel")->text(), item->text());
         EXPECT_EQ(marked(timeOuts), QStringList{item->objectName()});
         item->trigger();
         EXPECT_EQ(marked(timeOuts), QStringList());
-        EXPECT_EQ(time_out.load(), milliseconds);
+        EXPECT_EQ(form.scheduler().state().time_out, milliseconds);
     }
 }
 

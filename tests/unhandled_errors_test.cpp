@@ -141,7 +141,7 @@ TEST_F(UnhandledErrors, AFailingCopyIsReportedOnceAndTheRunGoesOn)
 
     ThrowingClipboard clipboard;
     form.setClipboard(&clipboard);
-    form.spSkinSpeedButton1Click();
+    child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return filledRows().size() >= 3; }));
 
     struct Case

@@ -266,7 +266,7 @@ TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddl
     const QLocale locale = form.scheduler().services().locale;
     for (int column = 0; column < ResultColumnCount; ++column) {
         const int width = list->columnWidth(column);
-        EXPECT_GE(width, kDesignedColumnWidths[static_cast<std::size_t>(column)]) << column;
+        EXPECT_GE(width, kResultColumns[static_cast<std::size_t>(column)].width) << column;
         // A verdict's badge is wider than its word.
         const int badge = column == VerdictColumn ? 2 * kVerdictBadgePadding : 0;
         for (const QString &text : closedColumnTexts(column, locale)) {
@@ -285,7 +285,7 @@ TEST_F(WindowTexts, ColumnsOfKnownTextsShowThemWholeAndAddressesAreCutInTheMiddl
     // Free texts keep the designed widths.
     for (const int column : {UrlColumn, AnchorTextColumn, UrlFoundColumn}) {
         EXPECT_EQ(list->columnWidth(column),
-                  kDesignedColumnWidths[static_cast<std::size_t>(column)]);
+                  kResultColumns[static_cast<std::size_t>(column)].width);
     }
 }
 
@@ -348,14 +348,8 @@ TEST_F(WindowTexts, CellsShowTheirWholeTextAsTooltipAndTheSelectionFollowsTheFoc
 {
     const QString address = QStringLiteral("https://a-rather-long-host-name.example/some/deep/path/"
                                            "that/does/not/fit/page-17.html");
-    form.results()->appendRow(address,
-                              testing::subItems({{FoundSubItem, QStringLiteral("Found")},
-                                                 {AnchorTextSubItem, QStringLiteral("An anchor")},
-                                                 {UrlFoundSubItem, address},
-                                                 {StatusSubItem, QStringLiteral("OK")},
-                                                 {FileSizeSubItem, QStringLiteral("754801")},
-                                                 {DateCheckedSubItem, QStringLiteral("today")}}),
-                              ImageFound);
+    testing::addReportedRow(*form.results(), address,
+                            {true, address, QStringLiteral("An anchor"), {}, 754801});
     for (int column = 0; column < ResultColumnCount; ++column) {
         const QModelIndex index = form.results()->index(0, column);
         EXPECT_EQ(index.data(Qt::ToolTipRole).toString(), index.data().toString()) << column;
@@ -389,7 +383,7 @@ TEST_F(WindowTexts, ScrollBarsAreNineteenPixelsAndRowsKeepTheirHeight)
     EXPECT_EQ(pagesMemo()->verticalScrollBar()->width(), 19);
     EXPECT_EQ(pagesMemo()->horizontalScrollBar()->height(), 19);
     for (int i = 0; i < 60; ++i) {
-        form.results()->appendRow(QString(500, u'w'), {}, ImagePending);
+        form.results()->appendRow(QString(500, u'w'));
     }
     ASSERT_TRUE(
         testing::waitUntil([this] { return resultsList()->verticalScrollBar()->isVisible(); }));
@@ -399,7 +393,7 @@ TEST_F(WindowTexts, ScrollBarsAreNineteenPixelsAndRowsKeepTheirHeight)
     // Rows keep their height with the row images scrolled out of view, as rows come in.
     const int rowHeight = resultsList()->visualRect(form.results()->index(0, UrlColumn)).height();
     resultsList()->horizontalScrollBar()->setValue(resultsList()->horizontalScrollBar()->maximum());
-    form.results()->appendRow(QString(500, u'w'), {}, ImagePending);
+    form.results()->appendRow(QString(500, u'w'));
     QApplication::processEvents();
     EXPECT_EQ(resultsList()->visualRect(form.results()->index(0, RobotsColumn)).height(),
               rowHeight);

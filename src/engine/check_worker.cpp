@@ -14,25 +14,10 @@
 
 namespace orvane {
 
-QString Clean_Status(const QString &text)
-{
-    QString result;
-    result.reserve(text.size());
-    for (const QChar unit : text) {
-        const char16_t c = unit.unicode();
-        if (c == u' ' || c == u'#' || (c >= u'/' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
-            (c >= u'a' && c <= u'z')) {
-            result.append(unit);
-        }
-    }
-    return result;
-}
-
 TMyThread::TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> Receiver,
                      bool ContentMode, WorkerEnvironment Environment)
     : fURL(std::move(URL)), fCauta(std::move(Cauta)), fCauta_dupa_html(ContentMode),
-      fReceiver(std::move(Receiver)), fTimeOut(time_out.load()),
-      fEnvironment(std::move(Environment))
+      fReceiver(std::move(Receiver)), fEnvironment(std::move(Environment))
 {
     Q_ASSERT(fReceiver);
     no_threads.fetch_add(1);
@@ -72,10 +57,11 @@ void TMyThread::Execute()
         qsizetype legacySize = 0;
         bool arrived = true;
         // Asked first, as a crawler would; a disallowed page is still checked.
-        const bool disallowed = fEnvironment.robots &&
-                                !fEnvironment.robots->allows(fURL, *fEnvironment.source, fTimeOut);
+        const bool disallowed =
+            fEnvironment.robots &&
+            !fEnvironment.robots->allows(fURL, *fEnvironment.source, fEnvironment.timeOutMs);
         try {
-            fetched = fEnvironment.source->fetch(fURL, fTimeOut);
+            fetched = fEnvironment.source->fetch(fURL, fEnvironment.timeOutMs);
             if (!pageMemory.holdAtLeast(fetched.body.size() * PageBudget::kCostPerBodyByte,
                                         PageBudget::Use::Decoding)) {
                 throw DownloadError(kCannotOpenUrl); // closing
@@ -87,58 +73,35 @@ void TMyThread::Execute()
             legacySize = 0;
             arrived = false;
         }
-        fBotWall = fetched.botWall;
         // A bot check's page is not the page: nothing of it is searched or shown.
-        const bool examined = arrived && !fBotWall;
-        fSize = examined ? static_cast<int>(legacySize) : 0;
+        const bool examined = arrived && !fetched.botWall;
         if (examined) {
-            CheckReport found;
-            examinePage(pageText, fetched, fURL, fCauta, fCauta_dupa_html, disallowed, found);
-            fGasit = found.found;
-            fReturnare_URL = std::move(found.link);
-            fReturnare_Ancora = std::move(found.anchor);
-            fLinkType = std::move(found.linkType);
-            fRobots = std::move(found.robots);
-            fRedirectedTo = std::move(found.redirectedTo);
-            fCanonical = std::move(found.canonical);
-            fVerdict = found.verdict;
-            fVerdictNote = std::move(found.verdictNote);
+            examinePage(pageText, fetched, fURL, fCauta, fCauta_dupa_html, disallowed, fReport);
+            fReport.size = static_cast<int>(legacySize);
         }
-        if (!errorText.isEmpty()) {
-            fRezultat = errorText;
-        } else if (!fetched.note.isEmpty()) {
-            fRezultat = fetched.note;
+        if (fetched.botWall) {
+            fReport.status = {CheckStatus::BotWall};
+        } else if (!errorText.isEmpty()) {
+            fReport.status = CheckStatus::fromFetcher(errorText);
         } else {
-            fRezultat = QStringLiteral("OK");
+            fReport.status = CheckStatus::fromFetcher(fetched.note);
         }
     } catch (...) {
         // Whatever went wrong, the row must not stay pending: report it as not found, naming why.
-        fGasit = false;
-        fBotWall = false;
-        fReturnare_URL.clear();
-        fReturnare_Ancora.clear();
-        fLinkType.clear();
-        fRobots.clear();
-        fRedirectedTo.clear();
-        fCanonical.clear();
-        fVerdict = Verdict::Unverified;
-        fVerdictNote.clear();
-        fSize = 0;
+        fReport = CheckReport();
         try {
             throw;
         } catch (const std::bad_alloc &) {
-            fRezultat = QLatin1String(kOutOfMemory);
+            fReport.status = {CheckStatus::OutOfMemory};
         } catch (...) {
-            fRezultat = QLatin1String(kCheckFailed);
+            fReport.status = {CheckStatus::CheckFailed};
         }
     }
 }
 
 void TMyThread::Show_Result()
 {
-    fReceiver->report(CheckReport{fGasit, fReturnare_URL, fReturnare_Ancora, fRezultat, fSize,
-                                  fLinkType, fRobots, fBotWall, fRedirectedTo, fCanonical, fVerdict,
-                                  fVerdictNote});
+    fReceiver->report(fReport);
 }
 
 bool shutdownWorkers(GuiBridge &bridge, std::chrono::milliseconds wait)

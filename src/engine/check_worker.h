@@ -10,22 +10,16 @@
 
 namespace orvane {
 
-// Keeps only space, '#', '/', digits and ASCII letters of a status text.
-QString Clean_Status(const QString &text);
-
-// The status of a row whose check failed in a way the worker had no message for.
-inline constexpr char kOutOfMemory[] = "Out of memory";
-inline constexpr char kCheckFailed[] = "Check failed";
-
 class RobotsCache;
 
-// What a worker needs besides its own page: where pages come from, the way to the GUI thread and
-// (when its run reads them) the sites' robots.txt.
+// What a worker needs besides its own page: where pages come from, the way to the GUI thread,
+// (when its run reads them) the sites' robots.txt, and the time-out of its fetches.
 struct WorkerEnvironment
 {
     std::shared_ptr<const PageSource> source;
     GuiBridge::Handle bridge;
     std::shared_ptr<RobotsCache> robots;
+    int timeOutMs = 30000;
 };
 
 // Checks one page on a thread of its own and hands what it found to its receiver on the GUI thread.
@@ -33,7 +27,7 @@ struct WorkerEnvironment
 class TMyThread
 {
 public:
-    // GUI thread. Counts the worker in no_threads and copies time_out.
+    // GUI thread. Counts the worker in no_threads.
     TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> Receiver, bool ContentMode,
               WorkerEnvironment Environment);
     ~TMyThread();
@@ -54,22 +48,9 @@ private:
     QString fURL;
     QString fCauta;
     bool fCauta_dupa_html = false;
-    bool fGasit = false;
-    QString fReturnare_URL;
-    QString fReturnare_Ancora;
-    int fSize = 0;
-    QString fRezultat;
-    // Does the link count: what the shown link passes on, and what the page tells search engines.
-    QString fLinkType;
-    QString fRobots;
-    bool fBotWall = false;
-    QString fRedirectedTo;
-    QString fCanonical;
-    // Does the link count, in one word.
-    Verdict fVerdict = Verdict::Unverified;
-    QString fVerdictNote;
+    // What Execute found, handed over as it stands.
+    CheckReport fReport;
     std::unique_ptr<CheckReceiver> fReceiver;
-    int fTimeOut = 0;
     WorkerEnvironment fEnvironment;
 };
 

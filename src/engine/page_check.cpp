@@ -31,7 +31,7 @@ LinkFindings findLinks(const QString &pageText, const QString &target, bool cont
         }
         // A bare address in an unquoted href is that element's link, with its text.
         const LinkType shownType = reader.read(shown, &findings.anchor);
-        findings.linkType = shownType.text();
+        findings.linkType = shownType;
         findings.bestPasses = shownType.passes() || best != nullptr;
         if (best != nullptr && !shownType.passes()) {
             const QStringView address(pageText.constData() + best->hrefStart,
@@ -68,7 +68,7 @@ void examinePage(const QString &pageText, const FetchedPage &fetched, const QStr
     report.found = findings.found;
     report.link = std::move(findings.link);
     report.anchor = std::move(findings.anchor);
-    report.linkType = std::move(findings.linkType);
+    report.linkType = findings.linkType;
 
     const QString answered = fetched.finalUrl.isEmpty() ? url : fetched.finalUrl;
     const PageAddresses addresses = pageAddresses(pageText, fetched.links, answered);
@@ -85,13 +85,11 @@ void examinePage(const QString &pageText, const FetchedPage &fetched, const QStr
     const bool canonicalised =
         !addresses.canonical.isEmpty() && !isSamePage(addresses.canonical, answered);
     report.canonical = canonicalised ? addresses.canonical : QString();
-    const int robots = pageRobotsRules(pageText) | headerRobotsRules(fetched.robotsTags) |
-                       (disallowed ? RobotsDisallowed : 0) |
-                       (canonicalised ? RobotsCanonicalised : 0);
-    report.robots = robotsText(robots);
+    report.robots = pageRobotsRules(pageText) | headerRobotsRules(fetched.robotsTags) |
+                    (disallowed ? RobotsDisallowed : 0) | (canonicalised ? RobotsCanonicalised : 0);
 
     report.verdict = judge({readingOf(fetched), findings.searchedInFull, report.found, contentMode,
-                            findings.bestPasses, robots});
+                            findings.bestPasses, report.robots});
     report.verdictNote = report.verdict == Verdict::Live ? std::move(findings.judgedBy) : QString();
 }
 

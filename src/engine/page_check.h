@@ -13,9 +13,9 @@ namespace orvane {
 struct LinkFindings
 {
     bool found = false;
-    QString link;     // as a browser shows it
-    QString anchor;   // likewise
-    QString linkType; // of the link shown; empty in content mode
+    QString link;      // as a browser shows it
+    QString anchor;    // likewise
+    LinkType linkType; // of the link shown; not found in content mode
     bool searchedInFull = true;
     bool bestPasses = false; // some link found is followed and visible (link mode)
     // When that link is not the one shown, the verdict cell names it.

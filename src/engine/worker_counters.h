@@ -4,9 +4,8 @@
 
 namespace orvane {
 
-// Workers constructed and not yet destroyed. Raised on the GUI thread, lowered on worker threads.
+// Workers constructed and not yet destroyed. Raised on the GUI thread, lowered on worker threads,
+// hence atomic; it outlives every run and window, so that the end of the program can wait for it.
 extern std::atomic<int> no_threads;
-// The chosen time-out in milliseconds. Written on the GUI thread, copied by each new worker.
-extern std::atomic<int> time_out;
 
 } // namespace orvane

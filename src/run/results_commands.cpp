@@ -6,14 +6,13 @@ namespace orvane {
 
 namespace {
 
-void appendRow(QString &text, const ResultRow &row, bool withColumns)
+void appendRow(QString &text, const ResultsModel &results, int row, bool withColumns)
 {
-    text += row.caption;
+    text += results.rowAt(row).caption;
     if (withColumns) {
-        for (const int subItem :
-             {FoundSubItem, AnchorTextSubItem, UrlFoundSubItem, StatusSubItem}) {
+        for (const int column : {FoundColumn, AnchorTextColumn, UrlFoundColumn, StatusColumn}) {
             text += u'\t';
-            text += row.subItems[subItem];
+            text += results.cellText(row, column);
         }
     }
 }
@@ -25,11 +24,11 @@ QString selectedRowsText(const ResultsModel &results, const std::vector<int> &se
 {
     QString text;
     if (selectedRows.size() == 1) {
-        appendRow(text, results.rowAt(selectedRows.front()), withColumns);
+        appendRow(text, results, selectedRows.front(), withColumns);
         return text;
     }
     for (const int row : selectedRows) {
-        appendRow(text, results.rowAt(row), withColumns);
+        appendRow(text, results, row, withColumns);
         text += QStringLiteral("\r\n");
     }
     return text;
@@ -65,11 +64,11 @@ QString allColumnsText(const ResultsModel &results, const std::vector<int> &sele
     }
     text += QStringLiteral("\r\n");
     for (const int index : selectedRows) {
-        const ResultRow &row = results.rowAt(index);
-        appendField(text, row.caption);
-        for (const QString &subItem : row.subItems) {
-            text += u'\t';
-            appendField(text, subItem);
+        for (int column = 0; column < ResultColumnCount; ++column) {
+            if (column > 0) {
+                text += u'\t';
+            }
+            appendField(text, results.cellText(index, column));
         }
         text += QStringLiteral("\r\n");
     }
@@ -79,10 +78,9 @@ QString allColumnsText(const ResultsModel &results, const std::vector<int> &sele
 std::vector<int> failedRows(const ResultsModel &results)
 {
     std::vector<int> rows;
-    const QString ok = QStringLiteral("OK");
     for (int row = 0; row < results.rowCount(); ++row) {
-        const QString &status = results.rowAt(row).subItems[StatusSubItem];
-        if (!status.isEmpty() && status != ok) {
+        const ResultRow &item = results.rowAt(row);
+        if (item.reported && item.report.status.failed()) {
             rows.push_back(row);
         }
     }
@@ -92,9 +90,9 @@ std::vector<int> failedRows(const ResultsModel &results)
 std::vector<int> foundRows(const ResultsModel &results)
 {
     std::vector<int> rows;
-    const QString found = QStringLiteral("Found");
     for (int row = 0; row < results.rowCount(); ++row) {
-        if (results.rowAt(row).subItems[FoundSubItem] == found) {
+        const ResultRow &item = results.rowAt(row);
+        if (item.reported && item.report.found) {
             rows.push_back(row);
         }
     }
@@ -105,7 +103,7 @@ std::vector<int> lostRows(const ResultsModel &results)
 {
     std::vector<int> rows;
     for (int row = 0; row < results.rowCount(); ++row) {
-        if (results.rowAt(row).verdict == Verdict::Lost) {
+        if (results.rowAt(row).verdict() == Verdict::Lost) {
             rows.push_back(row);
         }
     }

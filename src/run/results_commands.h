@@ -18,7 +18,7 @@ QString selectedRowsText(const ResultsModel &results, const std::vector<int> &se
 // CR LF. A tab or line break inside a field becomes a space, so each row stays one line.
 QString allColumnsText(const ResultsModel &results, const std::vector<int> &selectedRows);
 
-// The rows whose Found column reads exactly "Found".
+// The rows whose check found the link or fragment.
 std::vector<int> foundRows(const ResultsModel &results);
 // The rows whose check failed: Status neither empty (still pending) nor "OK".
 std::vector<int> failedRows(const ResultsModel &results);

@@ -39,18 +39,20 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
     }
     const ResultRow &row = rowAt(index.row());
     // A cell too narrow for its text still shows all of it as its tooltip.
-    if (role == Qt::ToolTipRole && index.column() == RobotsColumn && !row.canonical.isEmpty()) {
-        return QString(row.subItems[RobotsSubItem] + QStringLiteral("\ncanonical: ") +
-                       row.canonical);
+    if (role == Qt::ToolTipRole && index.column() == RobotsColumn &&
+        !row.report.canonical.isEmpty()) {
+        return QString(cellText(index.row(), RobotsColumn) + QStringLiteral("\ncanonical: ") +
+                       row.report.canonical);
     }
-    if (role == Qt::ToolTipRole && index.column() == VerdictColumn && !row.verdictNote.isEmpty()) {
-        return QString(row.subItems[VerdictSubItem] + u'\n' + row.verdictNote);
+    if (role == Qt::ToolTipRole && index.column() == VerdictColumn &&
+        !row.report.verdictNote.isEmpty()) {
+        return QString(cellText(index.row(), VerdictColumn) + u'\n' + row.report.verdictNote);
     }
     if (role == VerdictRole && index.column() == VerdictColumn) {
-        return static_cast<int>(row.verdict);
+        return static_cast<int>(row.verdict());
     }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
-        return index.column() == UrlColumn ? row.caption : row.subItems[index.column() - 1];
+        return cellText(index.row(), index.column());
     }
     if (role == ImageIndexRole && index.column() == UrlColumn) {
         return row.imageIndex;
@@ -60,44 +62,23 @@ QVariant ResultsModel::data(const QModelIndex &index, int role) const
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ResultColumnCount) {
         return {};
     }
-    switch (section) {
-    case UrlColumn:
-        return QStringLiteral("URL");
-    case FoundColumn:
-        return QStringLiteral("Found");
-    case VerdictColumn:
-        return QStringLiteral("Verdict");
-    case AnchorTextColumn:
-        return QStringLiteral("Anchor Text");
-    case UrlFoundColumn:
-        return QStringLiteral("Url Found");
-    case StatusColumn:
-        return QStringLiteral("Status");
-    case FileSizeColumn:
-        return QStringLiteral("File Size");
-    case DateCheckedColumn:
-        return QStringLiteral("Date Checked");
-    case LinkTypeColumn:
-        return QStringLiteral("Link Type");
-    case RobotsColumn:
-        return QStringLiteral("Robots");
-    case RedirectedToColumn:
-        return QStringLiteral("Redirected To");
-    default:
-        return {};
-    }
+    return QString::fromLatin1(kResultColumns[static_cast<std::size_t>(section)].caption);
 }
 
-ResultRowRef ResultsModel::appendRow(const QString &caption,
-                                     const std::array<QString, SubItemCount> &subItems,
-                                     int imageIndex)
+QString ResultsModel::cellText(int row, int column) const
+{
+    return kResultColumns[static_cast<std::size_t>(column)].text(rowAt(row), m_locale);
+}
+
+ResultRowRef ResultsModel::appendRow(const QString &caption, const QDateTime &checked)
 {
     const int row = rowCount();
     beginInsertRows({}, row, row);
-    m_rows.push_back(ResultRow{m_nextId++, caption, subItems, imageIndex});
+    m_rows.push_back(ResultRow{m_nextId++, caption, checked});
     endInsertRows();
     return ResultRowRef(m_anchor, m_rows.back().id);
 }
@@ -137,36 +118,12 @@ void ResultsModel::endRowUpdate(int row)
     }
 }
 
-void ResultsModel::setSubItem(int row, int subItem, const QString &text)
-{
-    m_rows.at(static_cast<std::size_t>(row)).subItems.at(static_cast<std::size_t>(subItem)) = text;
-    if (m_updateDepth == 0) {
-        rowChanged(row);
-    }
-}
-
-void ResultsModel::setImageIndex(int row, int imageIndex)
-{
-    m_rows.at(static_cast<std::size_t>(row)).imageIndex = imageIndex;
-    if (m_updateDepth == 0) {
-        rowChanged(row);
-    }
-}
-
-void ResultsModel::setCanonical(int row, const QString &address)
-{
-    m_rows.at(static_cast<std::size_t>(row)).canonical = address;
-    if (m_updateDepth == 0) {
-        rowChanged(row);
-    }
-}
-
-void ResultsModel::setVerdict(int row, Verdict verdict, const QString &note)
+void ResultsModel::setReport(int row, const CheckReport &report)
 {
     ResultRow &changed = m_rows.at(static_cast<std::size_t>(row));
-    changed.verdict = verdict;
-    changed.verdictNote = note;
-    changed.subItems[VerdictSubItem] = verdictText(verdict);
+    changed.report = report;
+    changed.reported = true;
+    changed.imageIndex = report.found ? ImageFound : ImageNotFound;
     if (m_updateDepth == 0) {
         rowChanged(row);
     }

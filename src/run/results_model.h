@@ -1,58 +1,31 @@
 #pragma once
 
-#include "engine/verdict.h"
+#include "engine/check_report.h"
+#include "run/result_columns.h"
 
 #include <QAbstractTableModel>
+#include <QDateTime>
+#include <QLocale>
 #include <QString>
-#include <array>
 #include <memory>
 #include <vector>
 
 namespace orvane {
-
-// Columns of the results list: the row caption (the page address) and its sub-items.
-enum ResultColumn {
-    UrlColumn = 0,
-    FoundColumn,
-    VerdictColumn,
-    AnchorTextColumn,
-    UrlFoundColumn,
-    StatusColumn,
-    FileSizeColumn,
-    DateCheckedColumn,
-    LinkTypeColumn,
-    RobotsColumn,
-    RedirectedToColumn,
-    ResultColumnCount
-};
-
-// Sub-item indexes, as the rows have always numbered them (column = sub-item + 1).
-enum SubItem {
-    FoundSubItem = 0,
-    VerdictSubItem,
-    AnchorTextSubItem,
-    UrlFoundSubItem,
-    StatusSubItem,
-    FileSizeSubItem,
-    DateCheckedSubItem,
-    LinkTypeSubItem,
-    RobotsSubItem,
-    RedirectedToSubItem,
-    SubItemCount
-};
 
 // Small-image indexes of a row.
 enum RowImage { ImageOn = 0, ImageFound = 1, ImageNotFound = 2, ImagePending = 3 };
 
 struct ResultRow
 {
-    quint64 id = 0; // unique for the life of the model, increasing in row order
-    QString caption;
-    std::array<QString, SubItemCount> subItems;
+    quint64 id = 0;    // unique for the life of the model, increasing in row order
+    QString caption;   // the page's address
+    QDateTime checked; // when its check began
+    bool reported = false;
+    CheckReport report; // as its worker handed it over, once reported
     int imageIndex = ImagePending;
-    QString canonical; // named in the Robots cell's tooltip
-    Verdict verdict = Verdict::None;
-    QString verdictNote; // added to the Verdict cell's tooltip
+
+    // Pending rows have none.
+    Verdict verdict() const { return reported ? report.verdict : Verdict::None; }
 };
 
 class ResultsModel;
@@ -103,23 +76,23 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
-    // Appends a row and returns its reference.
-    ResultRowRef appendRow(const QString &caption,
-                           const std::array<QString, SubItemCount> &subItems, int imageIndex);
+    // Appends a pending row and returns its reference.
+    ResultRowRef appendRow(const QString &caption, const QDateTime &checked = {});
     // Removes every row; references to them stop existing.
     void clear();
 
     const ResultRow &rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
     int indexOfId(quint64 id) const;
+    // The cell's text as the list shows it (and every copy takes it).
+    QString cellText(int row, int column) const;
+    // The locale of the Date Checked texts.
+    void setLocale(const QLocale &locale) { m_locale = locale; }
 
     // Update bracket: changes made between begin and end reach the views as one update of the row.
     void beginRowUpdate(int row);
     void endRowUpdate(int row);
-    void setSubItem(int row, int subItem, const QString &text);
-    void setImageIndex(int row, int imageIndex);
-    void setCanonical(int row, const QString &address);
-    // The Verdict cell's word and, when not empty, a line for its tooltip.
-    void setVerdict(int row, Verdict verdict, const QString &note);
+    // The row's check is done: it shows the report from now on.
+    void setReport(int row, const CheckReport &report);
 
 private:
     void rowChanged(int row);
@@ -128,6 +101,7 @@ private:
     std::vector<ResultRow> m_rows;
     quint64 m_nextId = 1;
     int m_updateDepth = 0;
+    QLocale m_locale = QLocale::system();
 };
 
 } // namespace orvane

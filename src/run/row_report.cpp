@@ -1,8 +1,5 @@
 #include "run/row_report.h"
 
-#include "engine/check_worker.h"
-#include "run/run_counters.h"
-
 namespace orvane {
 
 void RowReport::report(const CheckReport &result)
@@ -12,28 +9,17 @@ void RowReport::report(const CheckReport &result)
     if (model == nullptr || row < 0) {
         return; // the row was removed (a new run started): nothing to fill, nothing to count
     }
+    // The count is raised inside the update, so that whoever sees the row sees it counted.
     model->beginRowUpdate(row);
     try {
-        model->setSubItem(row, FoundSubItem,
-                          result.found ? QStringLiteral("Found") : QStringLiteral("Not Found"));
-        model->setVerdict(row, result.verdict, result.verdictNote);
-        model->setSubItem(row, AnchorTextSubItem, result.anchor);
-        model->setSubItem(row, UrlFoundSubItem, result.link);
-        model->setSubItem(row, StatusSubItem,
-                          result.botWall ? result.status : Clean_Status(result.status));
-        model->setSubItem(row, FileSizeSubItem, QString::number(result.size));
-        model->setSubItem(row, LinkTypeSubItem, result.linkType);
-        model->setSubItem(row, RobotsSubItem, result.robots);
-        model->setSubItem(row, RedirectedToSubItem, result.redirectedTo);
-        model->setCanonical(row, result.canonical);
+        model->setReport(row, result);
         if (result.found) {
-            ++found_count;
+            ++m_run->found_count;
         } else {
-            ++not_found_count;
+            ++m_run->not_found_count;
         }
-        model->setImageIndex(row, result.found ? ImageFound : ImageNotFound);
     } catch (...) {
-        // What was set stays set.
+        // The row stays pending, uncounted; the bracket still closes.
     }
     model->endRowUpdate(row);
 }

@@ -2,6 +2,9 @@
 
 #include "engine/check_report.h"
 #include "run/results_model.h"
+#include "run/run_state.h"
+
+#include <memory>
 
 namespace orvane {
 
@@ -9,14 +12,17 @@ namespace orvane {
 class RowReport final : public CheckReceiver
 {
 public:
-    explicit RowReport(ResultRowRef row) : m_row(std::move(row)) {}
+    RowReport(ResultRowRef row, std::shared_ptr<RunState> run)
+        : m_row(std::move(row)), m_run(std::move(run))
+    {}
 
-    // One update of the row: the cells, then the count, then the image. A row that is gone (a new
+    // One update of the row: the report, then the count. A row that is gone (a new
     // Start cleared the list) is left alone and the report is not counted.
     void report(const CheckReport &result) override;
 
 private:
     ResultRowRef m_row;
+    std::shared_ptr<RunState> m_run; // read and written on the GUI thread only
 };
 
 } // namespace orvane

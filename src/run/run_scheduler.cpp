@@ -3,7 +3,7 @@
 #include "engine/robots_cache.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
-#include "run/run_counters.h"
+#include "run/status_texts.h"
 
 #include <QScopeGuard>
 
@@ -14,8 +14,8 @@ const char kRunCompleted[] =
     "results area and click on \"Copy Selected URLs to Clipboard\"\r\nand then paste it to your "
     "favorite text editor (Microsoft Excel, OpenOffiice Calc, notepad etc.)";
 
-RunScheduler::RunScheduler(QTimer &timer, Inputs inputs, Services services)
-    : m_timer(timer), m_inputs(std::move(inputs)), m_services(std::move(services))
+RunScheduler::RunScheduler(QTimer &timer, RunInputs &inputs, Services services)
+    : m_timer(timer), m_inputs(inputs), m_services(std::move(services))
 {
     m_timer.setInterval(kTickMs);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -34,14 +34,14 @@ void RunScheduler::spSkinSpeedButton1Click()
 
 void RunScheduler::Start()
 {
-    const int lineCount = m_inputs.pages->lineCount();
+    const int lineCount = m_inputs.pages().lineCount();
     QString message;
-    if (lineCount == 0 || m_inputs.pagesText() == QLatin1String(kPagesPlaceholder)) {
+    if (lineCount == 0) {
         message = QLatin1String(kUrlListEmpty);
-    } else if (const QString target = m_inputs.target();
-               target == QLatin1String(kLinksPlaceholder)) {
+    } else if (const RunInputs::Wanted wanted = m_inputs.wanted();
+               wanted == RunInputs::Wanted::Website) {
         message = QLatin1String(kEnterWebsite);
-    } else if (target == QLatin1String(kContentPlaceholder)) {
+    } else if (wanted == RunInputs::Wanted::Content) {
         message = QLatin1String(kEnterContent);
     }
     if (!message.isEmpty()) {
@@ -53,12 +53,12 @@ void RunScheduler::Start()
     // Each run reads every site's robots.txt afresh.
     m_services.workers.robots = std::make_shared<RobotsCache>();
     m_services.view->setTotalText(totalPanelText(lineCount));
-    found_count = 0;
-    not_found_count = 0;
+    m_state->found_count = 0;
+    m_state->not_found_count = 0;
     m_gauge.setValue(0);
     m_gauge.setMaximum(lineCount - 1);
     m_services.view->showGauge(m_gauge);
-    line_index = -1;
+    m_state->line_index = -1;
     m_services.view->setButtonCaption(QStringLiteral("Stop"));
     m_timer.start();
 }
@@ -82,19 +82,21 @@ void RunScheduler::StartTTimerTimer()
 void RunScheduler::tickBody()
 {
     RunView &view = *m_services.view;
-    view.setThreadsText(threadsPanelText(no_threads.load(), max_no_threads));
-    const int lineCount = m_inputs.pages->lineCount();
-    view.setTotalText(progressPanelText(line_index + 1, lineCount));
-    if (no_threads.load() >= max_no_threads) {
+    RunState &run = *m_state;
+    view.setThreadsText(threadsPanelText(no_threads.load(), run.max_no_threads));
+    const PageList &pages = m_inputs.pages();
+    const int lineCount = pages.lineCount();
+    view.setTotalText(progressPanelText(run.line_index + 1, lineCount));
+    if (no_threads.load() >= run.max_no_threads) {
         return;
     }
-    m_gauge.setValue(line_index - no_threads.load());
+    m_gauge.setValue(run.line_index - no_threads.load());
     view.showGauge(m_gauge);
     updateSharePanels();
 
-    if (line_index < lineCount - 1) {
-        ++line_index;
-        const QString address = trimmedText(m_inputs.pages->line(line_index));
+    if (run.line_index < lineCount - 1) {
+        ++run.line_index;
+        const QString address = trimmedText(pages.line(run.line_index));
         if (!address.isEmpty()) {
             Creaza_download(address);
         }
@@ -107,10 +109,13 @@ void RunScheduler::tickBody()
 
 void RunScheduler::updateSharePanels()
 {
-    if (const auto found = foundPanelText(found_count, not_found_count, m_services.locale)) {
+    const RunState &run = *m_state;
+    if (const auto found =
+            foundPanelText(run.found_count, run.not_found_count, m_services.locale)) {
         m_services.view->setFoundText(*found);
     }
-    if (const auto notFound = notFoundPanelText(found_count, not_found_count, m_services.locale)) {
+    if (const auto notFound =
+            notFoundPanelText(run.found_count, run.not_found_count, m_services.locale)) {
         m_services.view->setNotFoundText(*notFound);
     }
 }
@@ -118,33 +123,20 @@ void RunScheduler::updateSharePanels()
 void RunScheduler::Creaza_download(const QString &URL)
 {
     ResultsModel &results = *m_services.results;
-    const ResultRowRef row =
-        results.appendRow(URL,
-                          {QStringLiteral("Searching..."),
-                           {},
-                           QStringLiteral("Downloading..."),
-                           {},
-                           {},
-                           {},
-                           dateCheckedText(m_services.clock(), m_services.locale)},
-                          ImagePending);
-    auto worker =
-        std::make_unique<TMyThread>(URL, m_inputs.target(), std::make_unique<RowReport>(row),
-                                    m_inputs.contentMode(), m_services.workers);
+    results.setLocale(m_services.locale);
+    const ResultRowRef row = results.appendRow(URL, m_services.clock());
+    WorkerEnvironment environment = m_services.workers;
+    environment.timeOutMs = m_state->time_out;
+    auto worker = std::make_unique<TMyThread>(URL, m_inputs.target(),
+                                              std::make_unique<RowReport>(row, m_state),
+                                              m_inputs.contentMode(), std::move(environment));
     if (m_services.startWorker(std::move(worker))) {
         return;
     }
     // The platform refused a thread: the row must not stay pending, and the run goes on.
-    const int index = row.row();
-    results.beginRowUpdate(index);
-    results.setSubItem(index, FoundSubItem, QStringLiteral("Not Found"));
-    results.setVerdict(index, Verdict::Unverified, {});
-    results.setSubItem(index, AnchorTextSubItem, QString());
-    results.setSubItem(index, StatusSubItem, QLatin1String(kCannotStartWorker));
-    results.setSubItem(index, FileSizeSubItem, QStringLiteral("0"));
-    results.setImageIndex(index, ImageNotFound);
-    results.endRowUpdate(index);
-    ++not_found_count;
+    CheckReport refused;
+    refused.status = {CheckStatus::CannotStartWorker};
+    RowReport(row, m_state).report(refused);
 }
 
 } // namespace orvane

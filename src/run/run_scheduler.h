@@ -5,13 +5,14 @@
 #include "run/desktop_seams.h"
 #include "run/gauge_value.h"
 #include "run/results_model.h"
-#include "run/status_texts.h"
+#include "run/run_state.h"
 
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 namespace orvane {
 
@@ -29,6 +30,25 @@ public:
     virtual void showGauge(const GaugeValue &gauge) = 0;
 };
 
+// What a run reads of the window, as the window resolves it: a field that shows only its
+// placeholder holds nothing.
+class RunInputs
+{
+public:
+    // The target field, when it holds nothing, asks for a site address or for content.
+    enum class Wanted { Nothing, Website, Content };
+
+    virtual ~RunInputs() = default;
+    // The page list, read line by line; no lines while it shows only its placeholder.
+    virtual const PageList &pages() = 0;
+    // The site address or the HTML fragment; empty while the field shows only its placeholder.
+    virtual QString target() = 0;
+    // What the field's placeholder asks for; Nothing while it holds a target (even an empty one).
+    virtual Wanted wanted() = 0;
+    // The "Content" radio box.
+    virtual bool contentMode() = 0;
+};
+
 // Turns the page list into a run: Start checks the inputs and starts the dispatch timer, every tick
 // takes the next line while fewer workers are alive than the limit, and the run ends once every
 // line is taken and no worker is alive.
@@ -37,13 +57,6 @@ class RunScheduler
 public:
     static constexpr int kTickMs = 10;
 
-    struct Inputs
-    {
-        PageList *pages = nullptr;          // the page list, read line by line
-        std::function<QString()> pagesText; // its whole text (the placeholder test)
-        std::function<QString()> target;    // the site address or the HTML fragment
-        std::function<bool()> contentMode;  // the "Content" radio box
-    };
     struct Services
     {
         ResultsModel *results = nullptr;
@@ -59,7 +72,7 @@ public:
 
     // `timer` is the dispatch timer (StartTTimer); the scheduler connects its ticks and owns its
     // enabled state, which is the run state.
-    RunScheduler(QTimer &timer, Inputs inputs, Services services);
+    RunScheduler(QTimer &timer, RunInputs &inputs, Services services);
 
     void spSkinSpeedButton1Click();
     void Start();
@@ -68,7 +81,8 @@ public:
     void Creaza_download(const QString &URL);
 
     bool isRunning() const { return m_timer.isActive(); }
-    int max_no_threads = 10;
+    // The current run's counts and the choices it runs with.
+    RunState &state() { return *m_state; }
 
     const GaugeValue &gauge() const { return m_gauge; }
     // What the scheduler works with (tests adjust the clock, the locale or the worker start).
@@ -79,7 +93,9 @@ private:
     void updateSharePanels();
 
     QTimer &m_timer;
-    Inputs m_inputs;
+    RunInputs &m_inputs;
+    // Shared with the reports of its workers, which count into it.
+    std::shared_ptr<RunState> m_state = std::make_shared<RunState>();
     Services m_services;
     GaugeValue m_gauge;
     bool Sunt_In_Timer = false;
@@ -88,10 +104,6 @@ private:
 inline constexpr char kUrlListEmpty[] = "Url list is empty";
 inline constexpr char kEnterWebsite[] = "Please Enter Your Website URL";
 inline constexpr char kEnterContent[] = "Please Enter Your Content";
-inline constexpr char kPagesPlaceholder[] = "Paste your URLs here";
-inline constexpr char kLinksPlaceholder[] = "example.com";
-inline constexpr char kContentPlaceholder[] = "Your Content";
-inline constexpr char kCannotStartWorker[] = "Cannot start worker";
 extern const char kRunCompleted[];
 
 } // namespace orvane

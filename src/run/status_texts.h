@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 namespace orvane {
@@ -21,11 +20,5 @@ std::optional<QString> notFoundPanelText(int found, int notFound, const QLocale 
 // The locale's short date, a blank and its long time without a time zone; the date alone at
 // midnight exactly.
 QString dateCheckedText(const QDateTime &when, const QLocale &locale);
-
-// Every text that a results column whose values form a closed set can show: Found, Verdict,
-// Status, File Size (up to eight digits), Date Checked in this locale, Link Type and Robots; none
-// for the columns of free text (the addresses and the anchor text). Used to size the columns so
-// that none of these is cut.
-QStringList closedColumnTexts(int column, const QLocale &locale);
 
 } // namespace orvane

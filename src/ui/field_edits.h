@@ -16,6 +16,11 @@ bool isRedoKey(int key, Qt::KeyboardModifiers modifiers);
 // a popup menu, a modal box or the window losing activation only borrow it.
 bool movesBetweenControls(const QFocusEvent &event);
 
+// The placeholders the fields show as their text while they hold nothing.
+inline constexpr char kPagesPlaceholder[] = "Paste your URLs here";
+inline constexpr char kLinksPlaceholder[] = "example.com";
+inline constexpr char kContentPlaceholder[] = "Your Content";
+
 // The fields show their placeholders as their text. Marked as such, a field draws it in the
 // palette's placeholder colour (the style sheet rule below), so that it does not look typed.
 void markPlaceholderShown(QWidget *field, bool shown);

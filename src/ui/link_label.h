@@ -11,6 +11,9 @@ class LinkLabel : public QLabel
 public:
     using QLabel::QLabel;
 
+    // Shows the picture of that SVG file drawn at `size`, sharp at the screen's pixel ratio.
+    void setPicture(const QString &svgFile, QSize size);
+
 signals:
     void clicked();
 

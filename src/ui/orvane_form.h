@@ -5,11 +5,13 @@
 #include "run/desktop_seams.h"
 #include "run/results_model.h"
 #include "run/run_scheduler.h"
+#include "ui/inputs_panel.h"
+#include "ui/results_panel.h"
+#include "ui/run_status_bar.h"
 
 #include <QMainWindow>
 #include <array>
 #include <memory>
-#include <span>
 
 class QAction;
 class QCheckBox;
@@ -29,127 +31,118 @@ class FieldLineEdit;
 class FieldPlainTextEdit;
 class GaugeWidget;
 class LinkLabel;
-class MemoPageList;
 class ResultsListView;
 class StatusPanel;
 
-// The main window. Controls keep their long-standing names (also their objectNames) and are its
-// own; handlers are thin and call the run, results and list logic.
-class TOrvaneTForm : public QMainWindow, private RunView
+inline constexpr char kPublisherAddress[] = "https://orvane.app";
+
+// The main window: its controls, where they sit, and the wiring of their events to the designed
+// handlers, which forward to the panels that do the work: the inputs, the results and the run's
+// status bar. Controls keep their long-standing names (also their objectNames).
+class TOrvaneTForm : public QMainWindow
 {
     Q_OBJECT
 public:
     explicit TOrvaneTForm(QWidget *parent = nullptr);
     ~TOrvaneTForm() override;
 
+    // The run and its rows, which tests and the program's end read and adjust.
     ResultsModel *results() const { return m_results; }
     GuiBridge *bridge() const { return m_bridge; }
     RunScheduler &scheduler() { return *m_scheduler; }
-    PageList &pageList();
 
     // Tests replace the desktop: message box, clipboard, browser.
-    void setMessageSink(MessageSink *sink) { m_messages = sink; }
+    void setMessageSink(MessageSink *sink)
+    {
+        m_messages = sink;
+        m_scheduler->services().messages = sink;
+    }
     void setClipboard(ClipboardSink *sink) { m_clipboard = sink; }
     void setAddressOpener(AddressOpener *opener) { m_opener = opener; }
-    // Where the workers get their pages from (the internet unless a test says otherwise).
-    void setWorkerEnvironment(const WorkerEnvironment &environment);
 
-    // Start-up: default settings and placeholders.
-    void FormCreate();
-
+private slots:
     // Input fields and the search mode.
-    void WebsiteTspSkinEditEnter();
-    void WebsiteTspSkinEditExit();
-    void LinksTspSkinMemoEnter();
-    void LinksTspSkinMemoExit();
-    // Ctrl+A selects the whole text; the key then goes on to the field as usual.
-    bool WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift);
-    bool LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift);
-    void Show_in_Tray_IconTspSkinCheckRadioBoxClick();
-    void Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick();
+    void WebsiteTspSkinEditEnter() { m_inputs->takeSitePlaceholder(); }
+    void WebsiteTspSkinEditExit() { m_inputs->showSitePlaceholder(); }
+    void LinksTspSkinMemoEnter() { m_inputs->takePagesPlaceholder(); }
+    void LinksTspSkinMemoExit() { m_inputs->showPagesPlaceholder(); }
+    bool WebsiteTspSkinEditKeyDown(int key, Qt::KeyboardModifiers shift)
+    {
+        return m_inputs->selectAllOfSiteOnKey(key, shift);
+    }
+    bool LinksTspSkinMemoKeyDown(int key, Qt::KeyboardModifiers shift)
+    {
+        return m_inputs->selectAllOfPagesOnKey(key, shift);
+    }
+    void Show_in_Tray_IconTspSkinCheckRadioBoxClick() { m_inputs->searchForLinks(); }
+    void Cauta_Dupa_HTMLTspSkinCheckRadioBoxClick() { m_inputs->searchForContent(); }
 
     // List cleaning ("Remove URLs").
-    void RemoveDuplicateURLs1Click();
-    void RemoveDuplicateDomains1Click();
-    void RemoveInvalidUrls1Click();
-    void rimtodomain1Click();
-    void RemoveEmptyLines1Click();
+    void RemoveDuplicateURLs1Click() { m_inputs->clean(removeDuplicateUrls, *m_messages); }
+    void RemoveDuplicateDomains1Click() { m_inputs->clean(removeDuplicateDomains, *m_messages); }
+    void RemoveInvalidUrls1Click() { m_inputs->clean(removeInvalidUrls, *m_messages); }
+    void rimtodomain1Click() { m_inputs->clean(trimToDomain, *m_messages); }
+    void RemoveEmptyLines1Click() { m_inputs->clean(removeEmptyLines, *m_messages); }
 
-    // Run (button, dispatch tick).
-    void spSkinSpeedButton1Click();
-    void StartTTimerTimer();
+    // The run's button; the scheduler ticks on StartTTimer by itself.
+    void spSkinSpeedButton1Click() { m_scheduler->spSkinSpeedButton1Click(); }
 
     // Results list.
-    void DownloadsTspSkinListViewSelectItem();
-    void EndUpdateTTimerTimer();
-    bool DownloadsTspSkinListViewKeyDown(int key, Qt::KeyboardModifiers shift);
-    void Selectall1Click();
-    void SelectSuccessfullylinks1Click();
-    void CopyURL1Click();
-    void CopySelectedURLstoClipboardColumns1Click();
-    void CopySelectedURLstoClipboardAllColumns1Click();
-    void SelectFailedRows1Click();
-    void SelectLostRows1Click();
-    void DownloadsTspSkinListViewDblClick();
-    void DownloadsTspSkinListViewInsert(int row);
+    void DownloadsTspSkinListViewSelectItem() { spSkinPanel1->holdPaintingForBurst(); }
+    void EndUpdateTTimerTimer() { spSkinPanel1->endBurst(); }
+    bool DownloadsTspSkinListViewKeyDown(int key, Qt::KeyboardModifiers shift)
+    {
+        return spSkinPanel1->selectAllOnKey(key, shift);
+    }
+    void Selectall1Click() { spSkinPanel1->selectAll(); }
+    void SelectSuccessfullylinks1Click() { spSkinPanel1->selectFoundRows(); }
+    void SelectFailedRows1Click() { spSkinPanel1->selectFailedRows(); }
+    void SelectLostRows1Click() { spSkinPanel1->selectLostRows(); }
+    void CopyURL1Click() { spSkinPanel1->copyAddresses(*m_clipboard); }
+    void CopySelectedURLstoClipboardColumns1Click()
+    {
+        spSkinPanel1->copyAddressesWithColumns(*m_clipboard);
+    }
+    void CopySelectedURLstoClipboardAllColumns1Click()
+    {
+        spSkinPanel1->copyAllColumns(*m_clipboard);
+    }
+    void DownloadsTspSkinListViewDblClick() { spSkinPanel1->openFirstSelected(*m_opener); }
+    void DownloadsTspSkinListViewInsert(int row) { spSkinPanel1->rowInserted(row); }
 
     // Run settings.
-    void ThreadsTspSkinStatusPanelClick();
-    void TimeOutTspSkinStatusPanelClick();
-    void ThreadsTspSkinPopupMenuPopup();
-    void TimeOutTspSkinPopupMenuPopup();
+    void ThreadsTspSkinStatusPanelClick() { m_statusBar->openThreadsMenuAtPointer(); }
+    void TimeOutTspSkinStatusPanelClick() { m_statusBar->openTimeOutMenuAtPointer(); }
+    void ThreadsTspSkinPopupMenuPopup() { m_statusBar->runWaitingEvents(); }
+    void TimeOutTspSkinPopupMenuPopup() { m_statusBar->runWaitingEvents(); }
     void N5Threads2Click(QAction *item);
     void N1perSite1Click(QAction *item);
     void imeOut10s2Click(QAction *item);
 
 private:
-    // A row of a command menu; a row without a caption is a separator.
-    struct CommandItem
-    {
-        const char *objectName;
-        const char *caption = nullptr;
-        void (TOrvaneTForm::*handler)() = nullptr;
-        QKeyCombination shortcut = Qt::Key_unknown; // none
-    };
-    // A row of a settings menu: the choice and the value it sets (the action's data).
-    struct SettingItem
-    {
-        const char *objectName;
-        const char *caption;
-        int value;
-        bool isDefault = false;
-    };
-
     void buildControls();
-    void buildStatusBar();
+    void placeControls(QWidget *client);
+    void wireHandlers();
     void buildMenus();
     void buildScheduler();
-    void buildRemoveUrlsMenu();
-    void buildPublisherLinks(QWidget *client);
-    // Adds the items in the table's order; their shortcuts act while `shortcutScope` has the focus.
-    void fillCommandMenu(QMenu *menu, std::span<const CommandItem> items,
-                         QWidget *shortcutScope = nullptr);
-    // Adds the choices in the table's order and returns the default one.
-    QAction *fillSettingsMenu(QMenu *menu, std::span<const SettingItem> items,
-                              void (TOrvaneTForm::*handler)(QAction *));
-    void openPublisherPage();
-    int columnWidthFor(int column) const;
-    void fitColumnsToTheirTexts();
-    void runCleaning(CleaningOutcome (*command)(PageList &));
-    std::vector<int> selectedRows() const;
-    // Selects exactly these rows (ascending), under painting suspension.
-    void selectOnly(const std::vector<int> &rows);
-    void Redraw_Off();
-    void Redraw_On();
-    void openMenuAtPointer(QMenu *menu);
+    // Connects `signal` to the window's handler, whose failures are reported rather than unwound
+    // through the toolkit.
+    template <class Sender, class Signal, class Handler>
+    void wire(Sender *sender, Signal signal, Handler handler);
+    // Start-up: the default settings, chosen through the menus exactly as the user would choose
+    // them, and the placeholders. (Asking the window system not to ghost a busy window is a
+    // Windows matter; nothing to do here.)
+    void FormCreate()
+    {
+        m_statusBar->chooseDefaults();
+        WebsiteTspSkinEditExit();
+        LinksTspSkinMemoExit();
+    }
+    void openPublisherPage() { m_opener->open(QLatin1String(kPublisherAddress)); }
 
-    // RunView
-    void setButtonCaption(const QString &caption) override;
-    void setTotalText(const QString &text) override;
-    void setThreadsText(const QString &text) override;
-    void setFoundText(const QString &text) override;
-    void setNotFoundText(const QString &text) override;
-    void showGauge(const GaugeValue &gauge) override;
+    // The panels (the results panel is spSkinPanel1).
+    InputsPanel *m_inputs = nullptr;
+    RunStatusBar *m_statusBar = nullptr;
 
     // Controls; tests find them by their objectNames, which equal these names.
     QLabel *spSkinLabel2 = nullptr;
@@ -166,7 +159,7 @@ private:
     QCheckBox *AutoScrollTspSkinCheckRadioBox = nullptr;
     QFrame *Panel1 = nullptr;
     FieldPlainTextEdit *LinksTspSkinMemo = nullptr;
-    QFrame *spSkinPanel1 = nullptr;
+    ResultsPanel *spSkinPanel1 = nullptr;
     ResultsListView *DownloadsTspSkinListView = nullptr;
     StatusPanel *TotalTspSkinStatusPanel = nullptr;
     GaugeWidget *spSkinGauge1 = nullptr;
@@ -179,32 +172,17 @@ private:
     QMenu *TimeOutTspSkinPopupMenu = nullptr;
     QTimer *StartTTimer = nullptr;
     QTimer *EndUpdateTTimer = nullptr;
-    // What FormCreate chooses, as the user would.
-    QAction *m_defaultThreads = nullptr;
-    QAction *m_defaultPerSite = nullptr;
-    QAction *m_defaultTimeOut = nullptr;
 
     ResultsModel *m_results = nullptr;
     GuiBridge *m_bridge = nullptr;
-    std::unique_ptr<MemoPageList> m_pageList;
     std::unique_ptr<MessageSink> m_ownMessages;
     std::unique_ptr<ClipboardSink> m_ownClipboard;
     std::unique_ptr<AddressOpener> m_ownOpener;
     MessageSink *m_messages = nullptr;
     ClipboardSink *m_clipboard = nullptr;
     AddressOpener *m_opener = nullptr;
-    // Forwards to whatever sink is current, so tests can swap it after construction.
-    std::unique_ptr<MessageSink> m_messageForwarder;
     std::unique_ptr<RunScheduler> m_scheduler;
     Anchors *m_anchors = nullptr;
-    // The newest row that auto scroll is about to bring into view (-1: none).
-    int m_rowToShow = -1;
 };
-
-inline constexpr char kPublisherAddress[] = "https://orvane.app";
-
-// The results list's columns as designed, left to right (URL, Found, ..., Date Checked).
-inline constexpr std::array<int, ResultColumnCount> kDesignedColumnWidths = {
-    333, 90, 90, 233, 233, 140, 60, 116, 100, 120, 200};
 
 } // namespace orvane

@@ -4,9 +4,9 @@
 // With "right" the results list is scrolled to its last columns.
 //   screenshot_probe [seconds] [right]
 #include "engine/page_fetcher.h"
-#include "run/desktop_seams.h"
 #include "run/results_model.h"
 #include "support/named_child.h"
+#include "support/recording_desktop.h"
 #include "support/test_http_server.h"
 #include "ui/orvane_form.h"
 #include "ui/program.h"
@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStringList>
 #include <QTimer>
@@ -22,14 +23,6 @@
 #include <cstdio>
 
 namespace {
-
-// The run ends with a message box; here it is only recorded.
-class RecordingMessages final : public orvane::MessageSink
-{
-public:
-    void information(const QString &text) override { messages << text; }
-    QStringList messages;
-};
 
 constexpr int kPageCount = 40;
 constexpr int kFinishedRowsBeforeReady = 12;
@@ -102,8 +95,9 @@ int main(int argc, char **argv)
     lines.insert(6, orvane::test::closedPortUrl() + QStringLiteral("old-directory/"));
 
     orvane::TOrvaneTForm form;
-    RecordingMessages sink;
-    form.setMessageSink(&sink);
+    // The run ends with a message box; here it is only recorded.
+    orvane::testing::RecordingDesktop desktop;
+    form.setMessageSink(&desktop);
     using orvane::test::namedChild;
     namedChild<QLineEdit>(form, "WebsiteTspSkinEdit")->setText(QStringLiteral("site.example"));
     namedChild<QPlainTextEdit>(form, "LinksTspSkinMemo")->setPlainText(lines.join(u'\n'));
@@ -112,7 +106,7 @@ int main(int argc, char **argv)
     form.show();
     std::printf("window 0x%llx\n", static_cast<unsigned long long>(form.winId()));
     std::fflush(stdout);
-    form.spSkinSpeedButton1Click();
+    namedChild<QPushButton>(form, "spSkinSpeedButton1")->click();
 
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, &form, [&form, &watcher, list, scrolledRight] {

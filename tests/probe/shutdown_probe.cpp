@@ -29,9 +29,10 @@ int main(int argc, char **argv)
     const orvane::WorkerEnvironment environment{std::make_shared<orvane::InternetPageSource>(),
                                                 form.bridge()->handle()};
     for (int i = 0; i < workers; ++i) {
-        const orvane::ResultRowRef row = form.results()->appendRow(url, {}, orvane::ImagePending);
+        const orvane::ResultRowRef row = form.results()->appendRow(url);
         orvane::TMyThread::Start(std::make_unique<orvane::TMyThread>(
-            url, QStringLiteral("x"), std::make_unique<orvane::RowReport>(row), false,
+            url, QStringLiteral("x"),
+            std::make_unique<orvane::RowReport>(row, std::make_shared<orvane::RunState>()), false,
             environment));
     }
     QTimer::singleShot(700, &form, [&form] {

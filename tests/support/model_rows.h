@@ -3,9 +3,6 @@
 #include "run/results_model.h"
 
 #include <QStringList>
-#include <array>
-#include <initializer_list>
-#include <utility>
 
 namespace orvane::testing {
 
@@ -19,24 +16,22 @@ inline QStringList rowTexts(const ResultsModel &model, int row)
     return texts;
 }
 
-// Sub-items by name; the others are empty.
-inline std::array<QString, SubItemCount>
-subItems(std::initializer_list<std::pair<SubItem, QString>> cells)
+// When every test row was checked, and its Date Checked text.
+inline const QDateTime kChecked(QDate(2026, 12, 9), QTime(7, 0));
+inline const QString kCheckedText = QStringLiteral("12/9/26 7:00:00 AM");
+
+// A row still being checked, as a run adds it.
+inline ResultRowRef addPendingRow(ResultsModel &model, const QString &url)
 {
-    std::array<QString, SubItemCount> items;
-    for (const auto &[subItem, text] : cells) {
-        items[static_cast<std::size_t>(subItem)] = text;
-    }
-    return items;
+    model.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    return model.appendRow(url, kChecked);
 }
 
-// The sub-items of a row still being checked, as a run adds it.
-inline std::array<QString, SubItemCount>
-pendingSubItems(const QString &date = QStringLiteral("12/9/2026 7:00:00 AM"))
+// A row whose check reported.
+inline void addReportedRow(ResultsModel &model, const QString &url, const CheckReport &report)
 {
-    return subItems({{FoundSubItem, QStringLiteral("Searching...")},
-                     {AnchorTextSubItem, QStringLiteral("Downloading...")},
-                     {DateCheckedSubItem, date}});
+    const int row = addPendingRow(model, url).row();
+    model.setReport(row, report);
 }
 
 inline int rowImage(const ResultsModel &model, int row)

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "engine/worker_counters.h"
-#include "run/desktop_seams.h"
+#include "support/recording_desktop.h"
 #include "support/wait.h"
 #include "ui/orvane_form.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QTreeView>
 #include <array>
 #include <gtest/gtest.h>
@@ -16,19 +15,6 @@
 #include <string>
 
 namespace orvane::testing {
-
-// The desktop as a test sees it: messages, clipboard texts and opened addresses are recorded.
-class RecordingDesktop final : public MessageSink, public ClipboardSink, public AddressOpener
-{
-public:
-    void information(const QString &text) override { messages << text; }
-    void setText(const QString &text) override { clipboard << text; }
-    void open(const QString &address) override { opened << address; }
-
-    QStringList messages;
-    QStringList clipboard;
-    QStringList opened;
-};
 
 // The real main window with a recording desktop.
 class WindowTest : public ::testing::Test
@@ -46,10 +32,9 @@ protected:
     }
     void TearDown() override
     {
-        // Leave no worker behind for the next test, and the defaults as they were.
+        // Leave no worker behind for the next test.
         form.scheduler().Stop();
         waitUntil([] { return no_threads.load() == 0; });
-        time_out = 30000;
     }
 
     // The window's control, action or timer of that objectName; a missing one fails the test.

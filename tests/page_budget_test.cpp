@@ -1,5 +1,6 @@
 #include "engine/check_worker.h"
 #include "engine/page_budget.h"
+#include "engine/site_gate.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
 #include "support/model_rows.h"
@@ -17,7 +18,7 @@ using orvane::testing::waitUntil;
 
 constexpr qsizetype kMiB = qsizetype{1024} * 1024;
 constexpr qsizetype kPageBytes = 3 * kMiB;
-constexpr qsizetype kPageCost = kPageBytes * PageBudget::kCostPerBodyByte;
+constexpr qsizetype kPageCost = kPageBytes * PageBudget::kDecodingCostPerBodyByte;
 constexpr int kWorkers = 50;
 
 struct BudgetCase
@@ -36,10 +37,13 @@ protected:
     {
         ASSERT_TRUE(waitUntil([] { return no_threads.load() == 0; }));
         m_limit = PageBudget::shared().limit();
+        m_siteLimit = SiteGate::shared().limit();
+        SiteGate::shared().setLimit(SiteGate::kNoLimit); // the budget, not the site, holds them
     }
     void TearDown() override
     {
         PageBudget::shared().setLimit(m_limit);
+        SiteGate::shared().setLimit(m_siteLimit);
         resetDownloadAbort();
     }
     void dispatch(const QString &url)
@@ -48,15 +52,16 @@ protected:
         // Waits for memory run far past the time-out; the pages themselves take a fraction of it.
         WorkerEnvironment environment{std::make_shared<InternetPageSource>(), bridge.handle()};
         environment.timeOutMs = 3000;
-        ASSERT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
-            url, "site.example", std::make_unique<RowReport>(row, run), false,
-            std::move(environment))));
+        ASSERT_TRUE(TMyThread::Start(
+            std::make_unique<TMyThread>(url, "site.example", std::make_unique<RowReport>(row, run),
+                                        false, std::move(environment))));
     }
 
     ResultsModel model;
     GuiBridge bridge;
     std::shared_ptr<RunState> run = std::make_shared<RunState>();
     qsizetype m_limit = 0;
+    int m_siteLimit = 0;
 };
 
 TEST_P(PageBudgetRun, HeldBytesStayWithinTheBudgetAndEveryRowEndsRight)
@@ -104,9 +109,9 @@ TEST_P(PageBudgetRun, HeldBytesStayWithinTheBudgetAndEveryRowEndsRight)
 INSTANTIATE_TEST_SUITE_P(
     PageBudget, PageBudgetRun,
     ::testing::Values(
-        // Bodies take up to 18 MiB (six pages, as many as a site's slots), decoding the rest.
-        BudgetCase{"AnnouncedPages", 8 * kPageBytes, true, 0},
-        // Six holders fit their first steps, then all wait: the oldest goes on, alone past it.
+        // Bodies take up to 42 MiB (fourteen pages at once), decoding the rest: two pages' text.
+        BudgetCase{"AnnouncedPages", 16 * kPageBytes, true, 0},
+        // Seven holders fit their first steps, then all wait: the oldest goes on, alone past it.
         BudgetCase{"UnannouncedPagesWhereEveryHolderWaits", 2 * kMiB, false, kPageCost}),
     testing::caseName);
 

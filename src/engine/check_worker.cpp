@@ -62,11 +62,12 @@ void TMyThread::Execute()
             !fEnvironment.robots->allows(fURL, *fEnvironment.source, fEnvironment.timeOutMs);
         try {
             fetched = fEnvironment.source->fetch(fURL, fEnvironment.timeOutMs);
-            if (!pageMemory.holdAtLeast(fetched.body.size() * PageBudget::kCostPerBodyByte,
+            if (!pageMemory.holdAtLeast(fetched.body.size() * PageBudget::kDecodingCostPerBodyByte,
                                         PageBudget::Use::Decoding)) {
                 throw DownloadError(kCannotOpenUrl); // closing
             }
             pageText = pageTextFromBytes(std::move(fetched.body), legacyCodePage(), legacySize);
+            pageMemory.shrinkTo(pageText.size() * qsizetype{sizeof(QChar)});
         } catch (const DownloadError &error) {
             errorText = QString::fromUtf8(error.what());
             pageText.clear();

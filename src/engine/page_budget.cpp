@@ -14,10 +14,10 @@ namespace orvane {
 namespace {
 
 constexpr qsizetype kMiB = qsizetype{1024} * 1024;
-// Its quarter for decoding still decodes two pages at the size cap (16 MiB) at once.
+// Its eighth for decoding still decodes a page at the size cap (16 MiB, three times over).
 constexpr qsizetype kSmallestBudget = 256 * kMiB;
-// Past this, more pages in flight no longer pay: the program stays near 1 GiB on any machine.
-constexpr qsizetype kLargestBudget = 1024 * kMiB;
+// With the program's own hundred megabytes, a run stays under 1 GB on any machine.
+constexpr qsizetype kLargestBudget = 896 * kMiB;
 
 thread_local PageBudget::Lease *t_current = nullptr;
 
@@ -47,7 +47,7 @@ PageBudget &PageBudget::shared()
 
 qsizetype PageBudget::sizeForMachine()
 {
-    // The rest is the desktop's: an 8 GiB laptop gives the pages 1 GiB.
+    // The rest is the desktop's: an 8 GiB laptop gives the pages 896 MiB, a 4 GiB one 512 MiB.
     const qint64 share = physicalMemoryBytes() / 8;
     return static_cast<qsizetype>(std::clamp<qint64>(share, kSmallestBudget, kLargestBudget));
 }
@@ -123,7 +123,7 @@ void PageBudget::grantWaiting()
             m_waiters.begin(), m_waiters.end(),
             [&rank](const Waiter *a, const Waiter *b) { return rank(a) < rank(b); });
         Waiter &waiter = **next;
-        const qsizetype ceiling = waiter.decoding ? m_limit : m_limit - m_limit / 4;
+        const qsizetype ceiling = waiter.decoding ? m_limit : m_limit - m_limit / 8;
         const bool fits = m_limit == kUnlimited || m_held + waiter.more <= ceiling;
         if (!fits && m_waitingHolders < m_holders) {
             return; // a holder still at work gives bytes back in time
@@ -161,6 +161,17 @@ void PageBudget::Lease::release()
         std::lock_guard lock(m_budget.m_mutex);
         m_budget.giveBack(m_bytes, true);
         m_bytes = 0;
+    }
+}
+
+void PageBudget::Lease::shrinkTo(qsizetype bytes)
+{
+    if (bytes <= 0) {
+        release();
+    } else if (bytes < m_bytes) {
+        std::lock_guard lock(m_budget.m_mutex);
+        m_budget.giveBack(m_bytes - bytes, false);
+        m_bytes = bytes;
     }
 }
 

@@ -12,31 +12,31 @@ namespace orvane {
 
 // Bounds the page bytes that workers hold at once, whatever the pages weigh and however many
 // workers run. A worker holds a lease on the budget: its fetch grows the lease before the body
-// grows (the whole announced length at once), then decoding grows it by the text's two bytes a
-// body byte. A lease that would pass the limit waits, its socket stalled meanwhile, until others
-// give bytes back.
+// grows (the whole announced length at once, else step by step as the body comes); decoding then
+// grows it by the two bytes of UTF-16 text a body byte becomes, and shrinks it to the text once the
+// bytes are let go. A lease that would pass the limit waits, its socket stalled meanwhile, until
+// others give bytes back.
 //
-// Bodies may take three quarters of the limit; the last quarter is for decoding only, so a page
+// Bodies may take seven eighths of the limit; the last eighth is for decoding only, so a page
 // received can always be decoded once the decodings before it are done (decodings wait for
 // nothing else) and no two pages ever wait for each other. Waiting leases are served decodings
-// first, then holders, each oldest first, then the others in the order they asked. Should every
-// holder still wait (bodies of no announced length, grown piece by piece, or a page bigger than
-// the budget), the first of them in that order goes on past the limit: without it nobody would
-// ever give anything back. The oldest holder has the most of its page in hand and has waited
-// longest, so letting it finish frees memory soonest and starves nobody; the budget is then passed
-// by at most one page.
+// first, then holders, each oldest first, then the others in the order they asked. When every
+// holder waits, the first of them in that order goes on past the limit: without it nobody would
+// ever give anything back. The oldest holder has waited longest and, its page being the first
+// served all along, has the most of it in hand, so letting it finish frees memory soonest and
+// starves nobody; the budget is then passed by at most one page.
 class PageBudget
 {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr qsizetype kUnlimited = 0;
-    // The body byte itself, then also the two bytes of UTF-16 text it is decoded into.
-    static constexpr qsizetype kCostPerBodyByte = 3;
+    // While a page is decoded: its byte, and the two bytes of UTF-16 text it becomes.
+    static constexpr qsizetype kDecodingCostPerBodyByte = 3;
     enum class Use { Body, Decoding };
 
     // The process's budget, sized for the machine on first use.
     static PageBudget &shared();
-    // An eighth of physical memory, within [256 MiB, 1 GiB] (see docs/ARCHITECTURE.md).
+    // An eighth of physical memory, within [256 MiB, 896 MiB] (see docs/ARCHITECTURE.md).
     static qsizetype sizeForMachine();
 
     explicit PageBudget(qsizetype limit) : m_limit(limit) {}
@@ -69,6 +69,8 @@ public:
         // Holds at least `bytes` in all, waiting while that would pass the limit. The time
         // waited, or nothing when the budget was aborted.
         std::optional<Clock::duration> holdAtLeast(qsizetype bytes, Use use = Use::Body);
+        // Gives back what passes `bytes`, never waiting.
+        void shrinkTo(qsizetype bytes);
         // Gives every byte back: before a wait for anything else, so that no holder ever waits
         // for a worker that waits for the budget.
         void release();

@@ -172,16 +172,16 @@ constexpr qsizetype kChargeStep = qsizetype{256} * 1024;
 // Holds budget for a body of `bodyBytes` before it grows to that; false when the budget aborted.
 bool chargeBody(Progress &progress, qsizetype bodyBytes)
 {
-    constexpr qsizetype cost = PageBudget::kCostPerBodyByte;
-    if (bodyBytes * cost <= progress.lease->bytes()) {
+    if (bodyBytes <= progress.lease->bytes()) {
         return true;
     }
-    // An announced length is held at once, so that a page never waits with part of it in hand.
+    // An announced length is held at once: a page is let in only when all of it fits, so pages
+    // let in never stall each other half-way, each waiting for bytes the others hold.
     qsizetype target = std::max(bodyBytes, progress.announced);
     if (target > progress.announced) {
         target = std::min((target + kChargeStep - 1) / kChargeStep * kChargeStep, kMaxPageBytes);
     }
-    const std::optional<Clock::duration> waited = progress.lease->holdAtLeast(target * cost);
+    const std::optional<Clock::duration> waited = progress.lease->holdAtLeast(target);
     if (!waited) {
         return false;
     }

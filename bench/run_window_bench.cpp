@@ -499,8 +499,9 @@ bool runOnce(TimingApplication &app, TOrvaneTForm &form, RecordingSink &sink, co
 
     const RunState &state = form.scheduler().state();
     return !timedOut && results.rowCount() == pages &&
-           state.found_count + state.not_found_count == pages && state.found_count == expectedFound &&
-           okRows == pages && button == QLatin1String("Start");
+           state.found_count + state.not_found_count == pages &&
+           state.found_count == expectedFound && okRows == pages &&
+           button == QLatin1String("Start");
 }
 
 // Each heavy case without the budget, then with the machine's.

@@ -189,6 +189,10 @@ bool chargeBody(Progress &progress, qsizetype bodyBytes)
     return true;
 }
 
+// Small bodies grow as the allocator likes: reserving each one's length exactly leaves the heap
+// more fragmented after a long run, for no saving worth having.
+constexpr qsizetype kReserveFrom = qsizetype{1024} * 1024;
+
 size_t onBody(char *data, size_t size, size_t count, void *user)
 {
     auto &progress = *static_cast<Progress *>(user);
@@ -212,8 +216,8 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
         if (!chargeBody(progress, progress.page->size() + kept)) {
             return 0; // closing: the abort decides what the fetch says
         }
-        if (progress.page->isEmpty() && progress.announced > 0) {
-            // No doubling past what the page said it weighs.
+        if (progress.page->isEmpty() && progress.announced >= kReserveFrom) {
+            // No doubling past what a heavy page said it weighs.
             progress.page->reserve(progress.announced);
         }
         if (static_cast<qsizetype>(length) > room) {

@@ -285,7 +285,7 @@ struct RunCase
     qsizetype pageBytes = 0;
 };
 
-constexpr qsizetype kPieceBytes = 64 * 1024;
+constexpr qsizetype kPieceBytes = qsizetype{64} * 1024;
 constexpr int kPieceGapMs = 50;
 
 // One body for every heavy page, shared by all handlers: the server holds it once.

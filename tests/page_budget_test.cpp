@@ -72,7 +72,7 @@ TEST_P(PageBudgetRun, HeldBytesStayWithinTheBudgetAndEveryRowEndsRight)
     const QByteArray body = link + QByteArray(kPageBytes - link.size(), 'x');
     const bool announced = budgetCase.announced;
     server.handle("/heavy", [body, announced](test::HttpConnection &c) {
-        constexpr qsizetype kPiece = 128 * 1024;
+        constexpr qsizetype kPiece = qsizetype{128} * 1024;
         if (announced) {
             const QByteArray head =
                 "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +

@@ -59,3 +59,5 @@ for sanitizer in asan tsan; do
   ctest --preset "$sanitizer" -j"$jobs"
 done
 scripts/fuzz.sh 20
+# The slowest tests of each tree, so that one creeping towards its bound shows before it fails.
+scripts/slowest-tests.sh build build-asan build-tsan

@@ -20,6 +20,7 @@
 namespace orvane {
 namespace {
 
+using orvane::testing::kGiveUp;
 using orvane::testing::waitUntil;
 
 using testing::CannedSource;
@@ -353,7 +354,7 @@ TEST_F(CheckWorkerReport, ShutdownDropsTheReportAndTheReceiver)
     const std::atomic<bool> &waiting = reportWaiting();
     const auto log = dispatchRecorded("https://a.example/", "site.example", false, 100);
     waitWhileNot(waiting); // the worker now waits for this thread
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::seconds(10)));
+    EXPECT_TRUE(shutdownWorkers(bridge, kGiveUp));
     EXPECT_EQ(log->receiversGone.load(), 1); // gone before the worker left no_threads
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_TRUE(log->reports.empty());
@@ -434,7 +435,7 @@ TEST_F(CheckWorker, ShutdownReleasesWorkersWithoutDeliveringTheirReports)
     // Workers wait for the GUI thread, which is busy here; those still fetching come after the
     // end, and are released all the same.
     waitWhileNot(waiting);
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::seconds(10)));
+    EXPECT_TRUE(shutdownWorkers(bridge, kGiveUp));
     EXPECT_EQ(no_threads.load(), 0);
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(run->found_count, 0);

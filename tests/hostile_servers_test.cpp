@@ -34,6 +34,8 @@ using orvane::test::statusKb;
 using namespace std::chrono_literals;
 using test::HttpConnection;
 using test::TestHttpServer;
+using testing::kGiveUp;
+using testing::timeBound;
 using testing::waitUntil;
 
 const QByteArray kLink = "<a href='https://www.site.example/'>Our site</a>";
@@ -92,10 +94,10 @@ protected:
         return server.url(path);
     }
 
-    // Starts the run over `lines` and waits for its end (at most `bound`), noting when each row
-    // left "Searching...". Then checks what every run must hold: every row final and counted
-    // once, the ordinary rows right, no worker left, one completion message.
-    void run(const QStringList &lines, std::chrono::milliseconds bound)
+    // Starts the run over `lines` and waits for its end, noting when each row left
+    // "Searching...". Then checks what every run must hold: every row final and counted once, the
+    // ordinary rows right, no worker left, one completion message.
+    void run(const QStringList &lines)
     {
         setPages(lines);
         websiteEdit()->setText(QStringLiteral("site.example"));
@@ -122,8 +124,8 @@ protected:
                 watch();
                 return !form.scheduler().isRunning() && no_threads.load() == 0;
             },
-            bound);
-        ASSERT_TRUE(ended) << "the run did not end within " << bound.count() << " ms";
+            kGiveUp);
+        ASSERT_TRUE(ended) << "the run did not end";
         watch();
         // A second completion message would come with a later tick.
         waitUntil([] { return false; }, 100ms);
@@ -189,12 +191,13 @@ TEST_F(HostileRun, SlowAndSilentServersTimeOutWithoutHoldingUpTheOthers)
         server.url("/trickle"), server.url("/silent"),       ordinary("/c", true),
         neverAccepts.url(),     ordinary("/d", false),
     };
-    run(lines, std::chrono::milliseconds(kTimeOutMs) + 10s);
+    run(lines);
 
     for (const int index : {1, 3, 4, 6}) {
         EXPECT_EQ(row(index).status, kTimedOutStatus) << index;
         EXPECT_GE(row(index).msToFinal, kTimeOutMs - 100) << index;
-        EXPECT_LE(row(index).msToFinal, kTimeOutMs + 3000) << index;
+        EXPECT_LE(row(index).msToFinal, timeBound(std::chrono::milliseconds(kTimeOutMs)).count())
+            << index;
     }
     // The link came first: it is found although the page never completed.
     EXPECT_EQ(row(1).found, QStringLiteral("Found"));
@@ -254,13 +257,14 @@ TEST_F(HostileRun, BrokenAnswersEndTheirRowsOnly)
     TestHttpServer selfSigned(test::makeSelfSignedIdentity());
     selfSigned.handle("/", [](HttpConnection &c) { c.respond(200, {}, kLink); });
 
-    form.scheduler().state().time_out = 3000;
+    // Long: none of these may end by the time-out.
+    form.scheduler().state().time_out = 60000;
     const QStringList lines = {
         ordinary("/a", true), server.url("/reset"),     ordinary("/b", false),
         server.url("/loop"),  server.url("/huge-head"), server.url("/noise"),
         selfSigned.url("/"),  test::closedPortUrl(),    ordinary("/c", true),
     };
-    run(lines, 3s + 10s);
+    run(lines);
 
     // Cut mid-body: what arrived is searched.
     EXPECT_EQ(row(1).status, QStringLiteral("Download incomplete"));
@@ -270,7 +274,6 @@ TEST_F(HostileRun, BrokenAnswersEndTheirRowsOnly)
     // A redirect loop gives up after a bounded number of requests.
     EXPECT_EQ(row(3).status, kCannotOpenStatus);
     EXPECT_EQ(row(3).found, QStringLiteral("Not Found"));
-    EXPECT_LE(row(3).msToFinal, 3000);
     // A megabyte of header lines: whatever the verdict, the row is final (checked for every row
     // above) and the page is not half-used: either it is read whole or not at all.
     std::cout << "1 MiB of headers: status \"" << row(4).status.toStdString() << "\"\n";
@@ -329,10 +332,11 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
         lines << server.url("/endless" + QByteArray::number(i));
     }
     lines << ordinary("/b", false) << ordinary("/c", true);
-    form.scheduler().state().time_out = 10000;
+    // Long, so that only the cap can have ended them.
+    form.scheduler().state().time_out = 60000;
     const long before = statusKb("VmRSS");
     const bool peakReset = resetPeakMemory();
-    run(lines, 10s + 10s);
+    run(lines);
     waitUntil([] { return false; }, 200ms);
     const long after = statusKb("VmRSS");
     const long peak = statusKb("VmHWM");
@@ -342,9 +346,8 @@ TEST_F(HostileRun, EndlessBodiesStopAtTheCapAndTheirMemoryIsGivenBack)
         EXPECT_EQ(row(i).found, QStringLiteral("Found")) << i;
         EXPECT_EQ(row(i).link, kLinkAddress) << i;
         EXPECT_EQ(row(i).size, QString::number(kMaxPageBytes)) << i;
-        EXPECT_LT(row(i).msToFinal, 10000) << i; // the cap ended it, not the time-out
         // The server's stream ended once the fetch hung up.
-        ASSERT_TRUE(waitUntil([&] { return (*streamed)[i].load() >= 0; }, 5s)) << i;
+        ASSERT_TRUE(waitUntil([&] { return (*streamed)[i].load() >= 0; })) << i;
         EXPECT_GE((*streamed)[i].load(), kMaxPageBytes - kLink.size()) << i;
     }
 
@@ -397,8 +400,8 @@ TEST_F(HostileRun, PagesThatDefeatTheLinkPatternFinishInBoundedTime)
     }
     lines << ordinary("/b", false) << ordinary("/c", true);
 
-    form.scheduler().state().time_out = 10000;
-    run(lines, 60s);
+    form.scheduler().state().time_out = 60000;
+    run(lines);
 
     for (int i = 0; i < hard.size(); ++i) {
         const FinalRow &r = row(i + 1);

@@ -14,6 +14,7 @@
 namespace orvane {
 namespace {
 
+using orvane::testing::timeBound;
 using orvane::testing::waitUntil;
 
 constexpr qsizetype kMiB = qsizetype{1024} * 1024;
@@ -127,7 +128,7 @@ TEST_F(PageBudgetRun, ClosingEndsWorkersWaitingForMemory)
         dispatch(server.url("/page"));
     }
     ASSERT_TRUE(waitUntil([&server] { return server.requestHeads().size() == 5; }));
-    EXPECT_TRUE(shutdownWorkers(bridge, std::chrono::milliseconds(1500)));
+    EXPECT_TRUE(shutdownWorkers(bridge, timeBound(std::chrono::milliseconds(100))));
 }
 
 } // namespace

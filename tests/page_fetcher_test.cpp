@@ -5,6 +5,7 @@
 #include "support/named_cases.h"
 #include "support/test_certificates.h"
 #include "support/test_http_server.h"
+#include "support/wait.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -36,7 +37,9 @@ struct Fetched
     std::chrono::milliseconds elapsed{};
 };
 
-Fetched fetch(const QString &url, int timeOutMs = 5000)
+// The time-out is long unless a test is about it: a fetch that ends otherwise must not be cut short
+// on a slow machine.
+Fetched fetch(const QString &url, int timeOutMs = 60000)
 {
     Fetched result;
     result.page = "left over from an earlier call";
@@ -254,7 +257,6 @@ TEST_F(PageFetcherFailure, RedirectLoopEndsWithCannotOpen)
 
     EXPECT_EQ(result.error, QString::fromLatin1(kCannotOpenUrl));
     EXPECT_TRUE(result.page.isEmpty());
-    EXPECT_LT(result.elapsed, 3s);
     EXPECT_LE(server.connectionCount(), 12); // bounded, not endless
 }
 
@@ -289,7 +291,7 @@ TEST_F(PageFetcherFailure, AddressesThatAreNotHttpCannotOpen)
         server.url("/to-file"), // a redirect may not lead out of http either
     };
     for (const QString &address : addresses) {
-        const Fetched result = fetch(address, 800);
+        const Fetched result = fetch(address);
 
         EXPECT_EQ(result.error, QStringLiteral("Cannot open URL")) << address.toStdString();
         EXPECT_TRUE(result.page.isEmpty()) << address.toStdString();
@@ -316,7 +318,7 @@ TEST_F(PageFetcherTimeOut, StalledBodyTimesOutKeepingWhatArrived)
     EXPECT_EQ(result.note, QStringLiteral("Timed out"));
     EXPECT_EQ(result.page, start);
     EXPECT_GE(result.elapsed, 450ms);
-    EXPECT_LT(result.elapsed, 2500ms);
+    EXPECT_LT(result.elapsed, testing::timeBound(500ms));
 }
 
 TEST_F(PageFetcherTimeOut, TimeOutBoundsTheWholeFetchNotEachRead)
@@ -336,7 +338,7 @@ TEST_F(PageFetcherTimeOut, TimeOutBoundsTheWholeFetchNotEachRead)
     EXPECT_FALSE(result.page.isEmpty());
     EXPECT_TRUE(result.page.count('x') == result.page.size());
     EXPECT_GE(result.elapsed, 540ms);
-    EXPECT_LT(result.elapsed, 2600ms);
+    EXPECT_LT(result.elapsed, testing::timeBound(600ms));
 }
 
 TEST_F(PageFetcherTimeOut, SilentOrUnreachableServerTimesOutWithEmptyPage)
@@ -351,13 +353,13 @@ TEST_F(PageFetcherTimeOut, SilentOrUnreachableServerTimesOutWithEmptyPage)
     EXPECT_EQ(silent.note, QStringLiteral("Timed out"));
     EXPECT_TRUE(silent.page.isEmpty());
     EXPECT_GE(silent.elapsed, 360ms);
-    EXPECT_LT(silent.elapsed, 2400ms);
+    EXPECT_LT(silent.elapsed, testing::timeBound(400ms));
 
     EXPECT_EQ(connecting.error, QString());
     EXPECT_EQ(connecting.note, QStringLiteral("Timed out"));
     EXPECT_TRUE(connecting.page.isEmpty());
     EXPECT_GE(connecting.elapsed, 360ms);
-    EXPECT_LT(connecting.elapsed, 2400ms);
+    EXPECT_LT(connecting.elapsed, testing::timeBound(400ms));
 }
 
 TEST_F(PageFetcherTimeOut, ZeroMeansNoLimit)
@@ -430,7 +432,7 @@ TEST_F(PageFetcherSizeCap, EndlessBodyIsCutAtTheCap)
         }
     });
 
-    const Fetched result = fetch(server.url("/endless"), 20000);
+    const Fetched result = fetch(server.url("/endless"));
 
     EXPECT_EQ(result.error, QString());
     EXPECT_EQ(result.note, QStringLiteral("Page too large"));
@@ -439,7 +441,7 @@ TEST_F(PageFetcherSizeCap, EndlessBodyIsCutAtTheCap)
     const qsizetype lastStart = (kMaxPageBytes / chunk.size()) * chunk.size();
     EXPECT_EQ(result.page.sliced(lastStart), chunk.first(kMaxPageBytes - lastStart));
     // The fetch hung up: the server's stream ended soon after.
-    const auto deadline = Clock::now() + 3s;
+    const auto deadline = Clock::now() + testing::kGiveUp;
     while (streamed->load() < 0 && Clock::now() < deadline) {
         std::this_thread::sleep_for(5ms);
     }
@@ -451,7 +453,7 @@ TEST_F(PageFetcherSizeCap, PageOfExactlyTheCapIsWhole)
     const QByteArray body = patternBytes(kMaxPageBytes);
     server.handle("/full", [body](HttpConnection &c) { c.respond(200, {}, body); });
 
-    const Fetched result = fetch(server.url("/full"), 20000);
+    const Fetched result = fetch(server.url("/full"));
 
     EXPECT_EQ(result.note, QString());
     EXPECT_TRUE(result.page == body);
@@ -608,7 +610,7 @@ TEST_F(PageFetcherAbort, AbortEndsRunningFetchesAtOnceAndLaterOnesImmediately)
             ++finished;
         });
     }
-    const auto allStarted = Clock::now() + 10s;
+    const auto allStarted = Clock::now() + testing::kGiveUp;
     while (server.requestHeads().size() < kSiteLimit && Clock::now() < allStarted) {
         std::this_thread::sleep_for(5ms);
     }
@@ -738,8 +740,10 @@ TEST_P(PoliteFetch, TriesAgainOnlyWhatMayPassAndKnowsABotWall)
     });
     FetchedPage page;
     QString error;
+    // Short only where the time-out is what the row is about.
+    const int timeOutMs = row.outcome == QLatin1String("Timed out") ? 1500 : 60000;
     try {
-        page = fetchPolitely(server.url(), 1500);
+        page = fetchPolitely(server.url(), timeOutMs);
     } catch (const DownloadError &failure) {
         error = QString::fromUtf8(failure.what());
     }

@@ -1,5 +1,6 @@
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
+#include "support/wait.h"
 #include "ui/program.h"
 #include "ui/unhandled_errors.h"
 
@@ -29,7 +30,7 @@ TEST(CommandLine, AnswersVersionAndHelpAndIgnoresTheRest)
 
 // Closing the program while hundreds of workers are fetching ends the process promptly and
 // cleanly: transfers are cut, reports are dropped, nothing crashes or hangs.
-TEST(ProgramShutdown, EndsWithinTwoSecondsWhileHundredsOfWorkersFetch)
+TEST(ProgramShutdown, EndsPromptlyWhileHundredsOfWorkersFetch)
 {
     test::TestHttpServer server;
     server.handle("/slow", [](test::HttpConnection &connection) {
@@ -54,11 +55,12 @@ TEST(ProgramShutdown, EndsWithinTwoSecondsWhileHundredsOfWorkersFetch)
     ASSERT_TRUE(output.startsWith("closing ")) << output.constData();
     EXPECT_GT(output.mid(8).trimmed().toInt(), 100) << "most workers should still be fetching";
 
-    const bool ended = probe.waitForFinished(10000);
+    const bool ended = probe.waitForFinished(int(testing::kGiveUp.count()));
     const qint64 elapsed = sinceClose.elapsed();
     ASSERT_TRUE(ended);
     std::cout << "process ended " << elapsed << " ms after the window closed\n";
-    EXPECT_LT(elapsed, 2000);
+    // The default build ends in well under a second.
+    EXPECT_LT(elapsed, testing::timeBound(std::chrono::seconds(1)).count());
     EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(probe.exitCode(), 0);
     const QByteArray errors = probe.readAllStandardError();

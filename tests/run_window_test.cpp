@@ -327,7 +327,7 @@ TEST_F(RunWindow, ARunWhoseListWasShortenedEnds)
     child<QPushButton>("spSkinSpeedButton1")->click();
     ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() == 3; }));
     pagesMemo()->setPlainText(site.server.url("/a"));
-    ASSERT_TRUE(waitForRunEnd(std::chrono::seconds(5)));
+    ASSERT_TRUE(waitForRunEnd());
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
     EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
     EXPECT_EQ(form.scheduler().state().found_count, 3);

@@ -1,4 +1,5 @@
 #include "support/test_http_server.h"
+#include "support/wait.h"
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -40,7 +41,7 @@ TEST(TestHttpServer, StopsPromptlyWhileClientsHang)
     const char endlessRequest[] = "GET /endless HTTP/1.1\r\nHost: x\r\n\r\n";
     ASSERT_GT(send(stalled, stallRequest, sizeof stallRequest - 1, 0), 0);
     ASSERT_GT(send(notReading, endlessRequest, sizeof endlessRequest - 1, 0), 0);
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    const auto deadline = std::chrono::steady_clock::now() + orvane::testing::kGiveUp;
     while (server->requestHeads().size() < 2 && std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(5ms);
     }

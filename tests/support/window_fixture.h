@@ -66,7 +66,7 @@ protected:
     }
 
     void setPages(const QStringList &lines) { pagesMemo()->setPlainText(lines.join(u'\n')); }
-    bool waitForRunEnd(std::chrono::milliseconds timeout = std::chrono::seconds(20))
+    bool waitForRunEnd(std::chrono::milliseconds timeout = kGiveUp)
     {
         return waitUntil([this] { return !form.scheduler().isRunning() && no_threads.load() == 0; },
                          timeout);

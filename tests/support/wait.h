@@ -21,7 +21,8 @@ constexpr std::chrono::milliseconds timeBound(std::chrono::milliseconds expected
 inline constexpr std::chrono::milliseconds kGiveUp = std::chrono::seconds(60);
 
 // Processes the GUI thread's events until `done` holds or `timeout` passes; returns `done()`.
-inline bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds timeout = kGiveUp)
+inline bool waitUntil(const std::function<bool()> &done,
+                      std::chrono::milliseconds timeout = kGiveUp)
 {
     QElapsedTimer clock;
     clock.start();

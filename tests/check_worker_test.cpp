@@ -1,10 +1,15 @@
 #include "engine/check_worker.h"
 #include "engine/legacy_codepage.h"
+#include "engine/page_budget.h"
+#include "engine/robots_cache.h"
 #include "engine/robots_rules.h"
+#include "engine/site_gate.h"
+#include "engine/web_address.h"
 #include "engine/worker_counters.h"
 #include "run/row_report.h"
 #include "support/canned_source.h"
 #include "support/model_rows.h"
+#include "support/named_cases.h"
 #include "support/qt_print.h"
 #include "support/test_http_server.h"
 #include "support/wait.h"
@@ -507,6 +512,101 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
     EXPECT_EQ(run->not_found_count, kPlainPages + 1);
     EXPECT_EQ(no_threads.load(), 0);
 }
+
+// --- Waits ---------------------------------------------------------------------------------
+
+struct WaitCase
+{
+    const char *name;
+    CheckWait wait;
+    const char *shown; // the row's Anchor Text meanwhile
+};
+
+// Every wait of a check says what it waits for, and ends at once when its run is stopped: the
+// row then reads "Stopped".
+class CheckWorkerWaits : public CheckWorker, public ::testing::WithParamInterface<WaitCase>
+{
+protected:
+    void TearDown() override
+    {
+        SiteGate::shared().setLimit(SiteGate::kDefaultLimit);
+        PageBudget::shared().setLimit(m_budget);
+        CheckWorker::TearDown();
+    }
+    qsizetype m_budget = PageBudget::shared().limit();
+};
+
+TEST_P(CheckWorkerWaits, SayWhatTheyWaitForAndEndOnStop)
+{
+    const WaitCase &c = GetParam();
+    test::TestHttpServer server;
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    server.handle("/robots.txt", [release](test::HttpConnection &connection) {
+        while (!release->load() && connection.pause(std::chrono::milliseconds(10))) {
+        }
+        connection.respond(404, {}, "");
+    });
+    server.handle("/page", [&c](test::HttpConnection &connection) {
+        connection.respond(c.wait == CheckWait::ToRetry ? 503 : 200, {}, "<p>page</p>");
+    });
+    // Each kind of wait, made to last: the site's one slot taken, all the memory held, the first
+    // worker of the site reading its robots.txt.
+    SiteGate::Slot taken;
+    PageBudget::Lease everything;
+    WorkerEnvironment environment{std::make_shared<InternetPageSource>(), bridge.handle()};
+    std::stop_source stop;
+    environment.stop = stop.get_token();
+    int reader = -1;
+    if (c.wait == CheckWait::ForSite) {
+        SiteGate::shared().setLimit(1);
+        taken = SiteGate::shared().enter(siteOf(server.url("/page").toUtf8()));
+    } else if (c.wait == CheckWait::ForMemory) {
+        PageBudget::shared().setLimit(qsizetype{1024} * 1024);
+        ASSERT_TRUE(everything.holdAtLeast(PageBudget::shared().limit()));
+    } else if (c.wait == CheckWait::None) {
+        environment.robots = std::make_shared<RobotsCache>();
+        reader = 0;
+    }
+    const auto start = [&] {
+        const ResultRowRef row = addPendingRow(server.url("/page"));
+        EXPECT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
+            server.url("/page"), "site.example", std::make_unique<RowReport>(row, run), false,
+            environment)));
+    };
+    if (reader == 0) {
+        start();
+        ASSERT_TRUE(waitUntil([&server] { return server.requestHeads().size() == 1; }));
+    }
+    start();
+    const int waiter = reader + 1;
+    ASSERT_TRUE(waitUntil([&] { return rowTexts(waiter)[AnchorTextColumn] == c.shown; }))
+        << rowTexts(waiter)[AnchorTextColumn].toStdString();
+    const CheckWait counted = c.wait == CheckWait::None ? CheckWait::ForSite : c.wait;
+    EXPECT_EQ(waiting_workers[int(counted)].load(), 1);
+
+    stop.request_stop();
+    ASSERT_TRUE(waitUntil([&] { return model.rowAt(waiter).reported; }));
+    release->store(true); // the robots.txt under way ends, and its reader then stops too
+    ASSERT_TRUE(waitForAllWorkers());
+    for (int row = 0; row <= waiter; ++row) {
+        EXPECT_EQ(rowTexts(row).mid(FoundColumn, 5),
+                  (QStringList{"Not Found", "Unverified", "", "", "Stopped"}))
+            << row;
+    }
+    EXPECT_EQ(waiting_workers[int(counted)].load(), 0);
+    // Asked for only where its transfer began before the wait: a retry, a body waiting for memory.
+    const int pageAsked = c.wait == CheckWait::ToRetry || c.wait == CheckWait::ForMemory ? 1 : 0;
+    EXPECT_EQ(server.requestHeads().size(), qsizetype(reader + 1 + pageAsked));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CheckWorkerWaits,
+    ::testing::Values(WaitCase{"ForSite", CheckWait::ForSite, "Waiting for site..."},
+                      WaitCase{"ToRetry", CheckWait::ToRetry, "Waiting to retry..."},
+                      WaitCase{"ForMemory", CheckWait::ForMemory, "Waiting for memory..."},
+                      // None: the wait for another's robots.txt read
+                      WaitCase{"ForRobotsTxt", CheckWait::None, "Waiting for site..."}),
+    testing::caseName);
 
 } // namespace
 } // namespace orvane

@@ -230,18 +230,19 @@ TEST_F(MainWindow, MenusHoldTheirItemsInOrder)
                      "RemoveDuplicateDomains1|Remove Duplicate Domains|",
                      "RemoveInvalidUrls1|Remove Invalid Urls|", "-", "rimtodomain1|Trim to Domain|",
                      "-", "RemoveEmptyLines1|Remove Empty Lines|"}));
-    EXPECT_EQ(menuItems(child<QMenu>("ListeTspSkinPopupMenu")),
-              (QStringList{"CopyURL1|Copy Selected URLs to Clipboard|Ctrl+C",
-                           // Long items are split across lines; no comma is missing.
-                           // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
-                           "CopySelectedURLstoClipboardColumns1|Copy Selected URLs to Clipboard + "
-                           "Columns|Ctrl+Shift+C",
-                           "-", "Selectall1|Select All|",
-                           "SelectSuccessfullylinks1|Select Successfully links|",
-                           "SelectFailedRows1|Select Failed Rows|",
-                           "SelectLostRows1|Select Lost Rows|", "-",
-                           "CopySelectedURLstoClipboardAllColumns1|Copy Selected URLs to Clipboard "
-                           "+ All Columns|Ctrl+Alt+C"}));
+    EXPECT_EQ(
+        menuItems(child<QMenu>("ListeTspSkinPopupMenu")),
+        (QStringList{"CopyURL1|Copy Selected URLs to Clipboard|Ctrl+C",
+                     // Long items are split across lines; no comma is missing.
+                     // NOLINTNEXTLINE(bugprone-suspicious-missing-comma)
+                     "CopySelectedURLstoClipboardColumns1|Copy Selected URLs to Clipboard + "
+                     "Columns|Ctrl+Shift+C",
+                     "-", "Selectall1|Select All|",
+                     "SelectSuccessfullylinks1|Select Successfully links|",
+                     "SelectFailedRows1|Select Failed Rows|", "SelectLostRows1|Select Lost Rows|",
+                     "CheckSelectedRowsAgain1|Check Selected Rows Again|Ctrl+R", "-",
+                     "CopySelectedURLstoClipboardAllColumns1|Copy Selected URLs to Clipboard "
+                     "+ All Columns|Ctrl+Alt+C"}));
     EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->menu(),
               child<QMenu>("RemoveUrlsTspSkinPopupMenu"));
     EXPECT_EQ(child<QToolButton>("HelpTspSkinMenuSpeedButton")->popupMode(),
@@ -322,8 +323,9 @@ TEST_F(MainWindow, CommandMenusNameTheirSeparatorsAndLendTheListTheCopyShortcuts
         inTheList << item->objectName();
         EXPECT_EQ(item->shortcutContext(), Qt::WidgetShortcut) << item->objectName().toStdString();
     }
-    EXPECT_EQ(inTheList, (QStringList{"CopyURL1", "CopySelectedURLstoClipboardColumns1",
-                                      "CopySelectedURLstoClipboardAllColumns1"}));
+    EXPECT_EQ(inTheList,
+              (QStringList{"CopyURL1", "CopySelectedURLstoClipboardColumns1",
+                           "CheckSelectedRowsAgain1", "CopySelectedURLstoClipboardAllColumns1"}));
     for (const QAction *item : child<QMenu>("RemoveUrlsTspSkinPopupMenu")->actions()) {
         EXPECT_TRUE(item->shortcut().isEmpty()) << item->objectName().toStdString();
     }

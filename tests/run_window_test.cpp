@@ -234,12 +234,24 @@ TEST_F(RunWindow, StartRefusesMissingInputsAndTouchesNothing)
 
 // Started with Ctrl+Enter from the page list and stopped with F5 from the results list: those
 // keys press Start (Stop during a run) wherever the focus is, and type nothing.
-TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
+// Stop: the transfer under way finishes; every check still waiting ends at once as "Stopped" and
+// counts, and a Start right after it queues behind nothing of the stopped run.
+TEST_F(RunWindow, StopEndsEveryWaitingCheckAtOnceAndTheTransferUnderWayFinishes)
 {
     SlowSite site;
-    QStringList lines;
-    for (int i = 0; i < 30; ++i) {
-        lines << site.page("/p" + QByteArray::number(i), kLinking, 150);
+    child<QAction>("N500Threads3")->trigger();
+    child<QAction>("N1perSite1")->trigger();
+    auto release = std::make_shared<std::atomic<bool>>(false);
+    site.server.handle("/p0", [release](test::HttpConnection &c) {
+        while (!release->load() && c.pause(std::chrono::milliseconds(10))) {
+        }
+        c.respond(200, {"Content-Type: text/html"}, kLinking);
+    });
+    QStringList lines{site.server.url("/p0")};
+    QStringList waiting{QStringLiteral("Downloading...")};
+    for (int i = 1; i < 20; ++i) {
+        lines << site.page("/p" + QByteArray::number(i), kLinking, 0);
+        waiting << QStringLiteral("Waiting for site...");
     }
     setPages(lines);
     websiteEdit()->setText(QStringLiteral("site.example"));
@@ -247,18 +259,111 @@ TEST_F(RunWindow, StopEndsDispatchingButStartedChecksFinishAndCount)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     pagesMemo()->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(pagesMemo(), Qt::Key_Return, Qt::ControlModifier);
-    EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Stop"));
-    ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() >= 3; }));
+
+    // One transfer runs; the rows and the Threads panel's tooltip say what the others wait for.
+    const auto anchors = [&] {
+        QStringList texts;
+        for (int row = 0; row < form.results()->rowCount(); ++row) {
+            texts << cell(row, AnchorTextColumn);
+        }
+        return texts;
+    };
+    const auto *threads = child<StatusPanel>("ThreadsTspSkinStatusPanel");
+    const QString split = QStringLiteral("20 threads: 1 fetching, 19 waiting for their sites");
+    waitUntil([&] { return anchors() == waiting && threads->toolTip() == split; });
+    EXPECT_EQ(anchors(), waiting);
+    EXPECT_EQ(threads->toolTip(), split);
+
     resultsList()->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(resultsList(), Qt::Key_F5);
     EXPECT_EQ(child<QPushButton>("spSkinSpeedButton1")->text(), QStringLiteral("Start"));
-    EXPECT_EQ(pagesMemo()->toPlainText(), lines.join(u'\n'));
-    const int rows = form.results()->rowCount();
-    ASSERT_TRUE(waitForRunEnd());
+    // The waiting checks end while the transfer under way still runs.
+    ASSERT_TRUE(waitUntil([] { return no_threads.load() == 1; }));
     waitUntil([] { return false; }, std::chrono::milliseconds(50));
-    EXPECT_EQ(form.results()->rowCount(), rows);
-    EXPECT_EQ(form.scheduler().state().found_count, rows);
-    EXPECT_TRUE(desktop.messages.isEmpty());
+    EXPECT_EQ(cell(0, FoundColumn), QStringLiteral("Searching..."));
+    std::vector<int> stopped;
+    for (int row = 1; row < 20; ++row) {
+        EXPECT_EQ(testing::rowTexts(*form.results(), row).mid(FoundColumn),
+                  (QStringList{"Not Found", "Unverified", "", "", "Stopped", "0",
+                               cell(row, DateCheckedColumn), "", "", ""}))
+            << row;
+        stopped.push_back(row);
+    }
+    EXPECT_EQ(form.scheduler().state().not_found_count, 19);
+    EXPECT_EQ(child<StatusPanel>("NotFoundTspSkinStatusPanel")->text(),
+              QStringLiteral("19 Not Found URLs (100.00 %)"));
+    child<QAction>("SelectFailedRows1")->trigger();
+    std::vector<int> selected;
+    for (const QModelIndex &index : resultsList()->selectionModel()->selectedRows()) {
+        selected.push_back(index.row());
+    }
+    std::sort(selected.begin(), selected.end());
+    EXPECT_EQ(selected, stopped);
+
+    // The new run's page goes out as soon as the transfer under way ends.
+    setPages({site.page("/next", kLinking, 0)});
+    QTest::keyClick(resultsList(), Qt::Key_F5);
+    release->store(true);
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(cell(0, StatusColumn), QStringLiteral("OK"));
+    QList<QByteArray> targets;
+    for (const auto &arrival : site.server.arrivals()) {
+        targets << arrival.target;
+    }
+    EXPECT_EQ(targets, (QList<QByteArray>{"/robots.txt", "/p0", "/robots.txt", "/next"}));
+    EXPECT_EQ(desktop.messages, QStringList{QString::fromLatin1(kRunCompleted)});
+}
+
+// Check Again: the selected finished rows are checked again where they stand, the others keep
+// their cells; refused while a run is under way.
+TEST_F(RunWindow, CheckAgainRedoesTheSelectedRowsInPlace)
+{
+    SlowSite site;
+    auto tries = std::make_shared<std::atomic<int>>(0);
+    site.server.handle("/flaky", [tries](test::HttpConnection &c) {
+        if (tries->fetch_add(1) == 0) {
+            c.respond(500, {}, "error");
+        } else {
+            c.respond(200, {"Content-Type: text/html"}, kLinking);
+        }
+    });
+    const QStringList lines{site.page("/a", kLinking, 0), site.server.url("/flaky"),
+                            site.page("/slow", kLinking, 400)};
+    setPages(lines);
+    websiteEdit()->setText(QStringLiteral("site.example"));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    const QAction *again = child<QAction>("CheckSelectedRowsAgain1");
+    child<QPushButton>("spSkinSpeedButton1")->click();
+    ASSERT_TRUE(waitUntil([&] { return form.results()->rowCount() == 3; }));
+    child<QAction>("Selectall1")->trigger();
+    resultsList()->setFocus(Qt::OtherFocusReason);
+    EXPECT_FALSE(again->isEnabled());
+    QTest::keyClick(resultsList(), Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("HTTP 500"));
+    const QStringList first = testing::rowTexts(*form.results(), 0);
+    const QStringList last = testing::rowTexts(*form.results(), 2);
+
+    child<QAction>("SelectFailedRows1")->trigger();
+    EXPECT_TRUE(again->isEnabled());
+    QTest::keyClick(resultsList(), Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(cell(1, FoundColumn), QStringLiteral("Searching..."));
+    EXPECT_EQ(image(1), ImagePending);
+    EXPECT_FALSE(again->isEnabled());
+    ASSERT_TRUE(waitForRunEnd());
+
+    EXPECT_EQ(testing::rowTexts(*form.results(), 0), first);
+    EXPECT_EQ(testing::rowTexts(*form.results(), 2), last);
+    EXPECT_EQ(cell(1, StatusColumn), QStringLiteral("OK"));
+    EXPECT_EQ(cell(1, FoundColumn), QStringLiteral("Found"));
+    EXPECT_EQ(form.scheduler().state().found_count, 3);
+    EXPECT_EQ(form.scheduler().state().not_found_count, 0);
+    EXPECT_EQ(desktop.messages, QStringList(2, QString::fromLatin1(kRunCompleted)));
+    EXPECT_EQ(pagesMemo()->toPlainText(), lines.join(u'\n'));
+    EXPECT_EQ(tries->load(), 2); // the key did nothing during the run
+    EXPECT_EQ(site.requestsFor("/a"), 1);
+    EXPECT_EQ(site.requestsFor("/robots.txt"), 2);
 }
 
 // Start after Stop while the old run's workers still fetch: their late reports touch no row of

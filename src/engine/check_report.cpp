@@ -29,6 +29,8 @@ const char *fixedWords(CheckStatus::Kind kind)
         return kCheckFailed;
     case CheckStatus::CannotStartWorker:
         return kCannotStartWorker;
+    case CheckStatus::Stopped:
+        return kStopped;
     case CheckStatus::Ok:
     case CheckStatus::Http:
     case CheckStatus::Message:

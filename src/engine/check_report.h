@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/check_control.h"
 #include "engine/link_type.h"
 #include "engine/verdict.h"
 
@@ -28,6 +29,7 @@ struct CheckStatus
         OutOfMemory,
         CheckFailed,
         CannotStartWorker, // the platform refused the worker a thread
+        Stopped,           // its run's Stop came before its transfer began
         Message,           // any other message of a page source
     };
     static constexpr int kKindCount = Message + 1;
@@ -75,6 +77,9 @@ class CheckReceiver
 public:
     virtual ~CheckReceiver() = default;
     virtual void report(const CheckReport &result) = 0;
+    // What the check now waits for (None: its transfer runs). On the GUI thread, always before the
+    // report, and dropped with it when the program shuts down.
+    virtual void pending(CheckWait /*what*/) {}
 };
 
 } // namespace orvane

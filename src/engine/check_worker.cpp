@@ -20,6 +20,8 @@ TMyThread::TMyThread(QString URL, QString Cauta, std::unique_ptr<CheckReceiver> 
       fReceiver(std::move(Receiver)), fEnvironment(std::move(Environment))
 {
     Q_ASSERT(fReceiver);
+    fControl.stop = fEnvironment.stop;
+    fControl.told = [this](CheckWait what) { tell(what); };
     no_threads.fetch_add(1);
 }
 
@@ -27,7 +29,27 @@ TMyThread::~TMyThread()
 {
     // The receiver goes first, so that no_threads at 0 means no worker's receiver is left either.
     fReceiver.reset();
+    if (fWaiting != CheckWait::None) {
+        waiting_workers[int(fWaiting)].fetch_sub(1);
+    }
     no_threads.fetch_sub(1);
+}
+
+void TMyThread::tell(CheckWait what)
+{
+    if (what == fWaiting) {
+        return;
+    }
+    if (fWaiting != CheckWait::None) {
+        waiting_workers[int(fWaiting)].fetch_sub(1);
+    }
+    if (what != CheckWait::None) {
+        waiting_workers[int(what)].fetch_add(1);
+    }
+    fWaiting = what;
+    // Queued before the report, which waits behind it: the receiver is still there when it runs.
+    GuiBridge::post(fEnvironment.bridge,
+                    [receiver = fReceiver.get(), what] { receiver->pending(what); });
 }
 
 bool TMyThread::Start(std::unique_ptr<TMyThread> worker)
@@ -50,18 +72,19 @@ void TMyThread::Execute()
     try {
         // The page's share of the memory budget, which the fetch charges; kept until it is
         // searched.
-        PageBudget::Lease pageMemory;
+        PageBudget::Lease pageMemory(PageBudget::shared(), &fControl);
         QString errorText;
         FetchedPage fetched;
         QString pageText;
         qsizetype legacySize = 0;
         bool arrived = true;
-        // Asked first, as a crawler would; a disallowed page is still checked.
-        const bool disallowed =
-            fEnvironment.robots &&
-            !fEnvironment.robots->allows(fURL, *fEnvironment.source, fEnvironment.timeOutMs);
+        bool disallowed = false;
         try {
-            fetched = fEnvironment.source->fetch(fURL, fEnvironment.timeOutMs);
+            // Asked first, as a crawler would; a disallowed page is still checked.
+            disallowed = fEnvironment.robots &&
+                         !fEnvironment.robots->allows(fURL, *fEnvironment.source,
+                                                      fEnvironment.timeOutMs, fControl);
+            fetched = fEnvironment.source->fetch(fURL, fEnvironment.timeOutMs, fControl);
             if (!pageMemory.holdAtLeast(fetched.body.size() * PageBudget::kDecodingCostPerBodyByte,
                                         PageBudget::Use::Decoding)) {
                 throw DownloadError(kCannotOpenUrl); // closing

@@ -7,19 +7,22 @@
 #include <QString>
 #include <chrono>
 #include <memory>
+#include <stop_token>
 
 namespace orvane {
 
 class RobotsCache;
 
 // What a worker needs besides its own page: where pages come from, the way to the GUI thread,
-// (when its run reads them) the sites' robots.txt, and the time-out of its fetches.
+// (when its run reads them) the sites' robots.txt, the time-out of its fetches and its run's stop
+// request.
 struct WorkerEnvironment
 {
     std::shared_ptr<const PageSource> source;
     GuiBridge::Handle bridge;
     std::shared_ptr<RobotsCache> robots;
     int timeOutMs = 30000;
+    std::stop_token stop;
 };
 
 // Checks one page on a thread of its own and hands what it found to its receiver on the GUI thread.
@@ -45,6 +48,9 @@ public:
     void Show_Result();
 
 private:
+    // Worker thread: what the check now waits for goes to the receiver, when it changed.
+    void tell(CheckWait what);
+
     QString fURL;
     QString fCauta;
     bool fCauta_dupa_html = false;
@@ -52,6 +58,8 @@ private:
     CheckReport fReport;
     std::unique_ptr<CheckReceiver> fReceiver;
     WorkerEnvironment fEnvironment;
+    CheckControl fControl;
+    CheckWait fWaiting = CheckWait::None; // as last told; the row starts downloading
 };
 
 // At program end: aborts every fetch, drops every report still to come and waits up to `wait` for

@@ -11,6 +11,7 @@ namespace {
 struct CallState
 {
     const std::function<void()> *call = nullptr;
+    std::function<void()> posted; // a posted call's own, which nobody waits for
     std::condition_variable done;
     bool running = false;
     bool finished = false;
@@ -71,6 +72,26 @@ bool GuiBridge::synchronize(const Handle &bridge, const std::function<void()> &c
     }
     state->done.wait(lock, [&] { return state->finished; });
     return !state->dropped;
+}
+
+void GuiBridge::post(const Handle &bridge, std::function<void()> call)
+{
+    if (!bridge) {
+        return;
+    }
+    auto state = std::make_shared<CallState>();
+    state->posted = std::move(call);
+    state->call = &state->posted;
+    Core &core = *bridge;
+    std::lock_guard lock(core.mutex);
+    if (core.receiver == nullptr) {
+        return;
+    }
+    core.queue.push_back(std::move(state));
+    if (!core.drainPosted) {
+        core.drainPosted = true;
+        emit core.receiver->drainRequested();
+    }
 }
 
 void GuiBridge::drain()

@@ -25,6 +25,9 @@ public:
     // Runs `call` on the bridge's thread and waits until it has run. Returns false when the call
     // was dropped because the bridge was shut down. From the bridge's own thread it runs directly.
     static bool synchronize(const Handle &bridge, const std::function<void()> &call);
+    // Queues `call` for the bridge's thread, in order with every other call, and returns at once.
+    // Dropped, unrun, once the bridge is shut down.
+    static void post(const Handle &bridge, std::function<void()> call);
 
     // Drops every pending call and releases its waiting caller; later calls are dropped too.
     void shutdown();

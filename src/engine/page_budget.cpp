@@ -140,7 +140,8 @@ void PageBudget::grantWaiting()
     }
 }
 
-PageBudget::Lease::Lease(PageBudget &budget) : m_budget(budget), m_outer(t_current)
+PageBudget::Lease::Lease(PageBudget &budget, const CheckControl *control)
+    : m_budget(budget), m_outer(t_current), m_control(control)
 {
     {
         std::lock_guard lock(m_budget.m_mutex);
@@ -195,7 +196,16 @@ std::optional<PageBudget::Clock::duration> PageBudget::Lease::holdAtLeast(qsizet
     m_budget.m_waiters.push_back(&waiter);
     m_budget.m_waitingHolders += waiter.holder ? 1 : 0;
     m_budget.grantWaiting();
-    waiter.wake.wait(lock, [&] { return waiter.granted || m_budget.m_aborted; });
+    const bool told = !waiter.granted && m_control != nullptr;
+    if (told) {
+        // Told outside the lock: whoever hears it may take locks of its own.
+        lock.unlock();
+        m_control->tell(CheckWait::ForMemory);
+        lock.lock();
+    }
+    const std::stop_token stop =
+        use == Use::Body && m_control != nullptr ? m_control->stop : std::stop_token();
+    waiter.wake.wait(lock, stop, [&] { return waiter.granted || m_budget.m_aborted; });
     if (!waiter.granted) {
         std::erase(m_budget.m_waiters, &waiter);
         m_budget.m_waitingHolders -= waiter.holder ? 1 : 0;
@@ -203,6 +213,10 @@ std::optional<PageBudget::Clock::duration> PageBudget::Lease::holdAtLeast(qsizet
         return std::nullopt;
     }
     m_bytes = bytes;
+    lock.unlock();
+    if (told) {
+        m_control->tell(CheckWait::None);
+    }
     return Clock::now() - started;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/check_control.h"
+
 #include <QtGlobal>
 #include <chrono>
 #include <condition_variable>
@@ -57,17 +59,19 @@ public:
     void resetAbort();
 
     // The bytes one worker holds; given back when destroyed. While it lives it is its thread's
-    // current lease, which the fetcher charges.
+    // current lease, which the fetcher charges. With a check's control, a body's wait ends when the
+    // check is stopped and is told to it.
     class Lease
     {
     public:
-        explicit Lease(PageBudget &budget = shared());
+        explicit Lease(PageBudget &budget = shared(), const CheckControl *control = nullptr);
         ~Lease();
         Lease(const Lease &) = delete;
         Lease &operator=(const Lease &) = delete;
 
         // Holds at least `bytes` in all, waiting while that would pass the limit. The time
-        // waited, or nothing when the budget was aborted.
+        // waited, or nothing when the budget was aborted or (for a body) the check stopped. A
+        // decoding waits on: its page is in hand.
         std::optional<Clock::duration> holdAtLeast(qsizetype bytes, Use use = Use::Body);
         // Gives back what passes `bytes`, never waiting.
         void shrinkTo(qsizetype bytes);
@@ -84,6 +88,7 @@ public:
         qsizetype m_bytes = 0;
         std::uint64_t m_age;
         Lease *m_outer;
+        const CheckControl *m_control;
     };
 
 private:
@@ -95,7 +100,7 @@ private:
         bool decoding;
         std::uint64_t asked;
         bool granted = false;
-        std::condition_variable wake;
+        std::condition_variable_any wake;
     };
 
     void grantWaiting();

@@ -96,6 +96,8 @@ struct Progress
     // leaves a partial page, not "no page".
     bool responseArrived = false;
     bool tooLarge = false;
+    // The check was stopped while its body waited for memory.
+    bool stopped = false;
     std::exception_ptr error;
 };
 
@@ -214,7 +216,9 @@ size_t onBody(char *data, size_t size, size_t count, void *user)
         const qsizetype room = kMaxPageBytes - progress.page->size();
         const qsizetype kept = std::min(static_cast<qsizetype>(length), room);
         if (!chargeBody(progress, progress.page->size() + kept)) {
-            return 0; // closing: the abort decides what the fetch says
+            // Closing (the abort decides what the fetch says), or the check was stopped.
+            progress.stopped = !g_aborted.load();
+            return 0;
         }
         if (progress.page->isEmpty() && progress.announced >= kReserveFrom) {
             // No doubling past what a heavy page said it weighs.
@@ -433,6 +437,12 @@ std::optional<std::chrono::milliseconds> retryAfterDelay(QByteArrayView value,
 
 FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
 {
+    return fetchOnce(URL, Page, TimeOutMs, CheckControl());
+}
+
+FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs,
+                       const CheckControl &control)
+{
     Page.clear();
     initializeFetcher();
     if (g_aborted.load()) {
@@ -483,12 +493,21 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
             site = siteOf(url);
             if (!slot || slot.site() != site) {
                 slot = {}; // never hold one site's slot while waiting for another's
-                slot = gate.enter(site);
+                slot = gate.tryEnter(site);
+                if (!slot) {
+                    control.tell(control.atGate);
+                    slot = gate.enter(site, control.stop);
+                }
+            }
+            // No transfer begins after Stop; one under way goes on.
+            if (control.stopped()) {
+                return failure(Page, kStopped);
             }
             // Checked after registering: an abort from now on wakes this transfer.
             if (!slot || g_aborted.load()) {
                 return failure(Page, kCannotOpenUrl);
             }
+            control.tell(CheckWait::None);
             curl_easy_setopt(transfer.easy, CURLOPT_URL, url.constData());
             if (TimeOutMs > 0 && left.count() <= 0) {
                 Page.clear(); // a redirect's body is not the page
@@ -521,6 +540,9 @@ FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs)
     if (progress.error) {
         Page.clear();
         std::rethrow_exception(progress.error);
+    }
+    if (progress.stopped) {
+        return failure(Page, kStopped);
     }
     if (!done || (result != CURLE_OK && g_aborted.load())) {
         // Aborted, or curl gave up without a result: nobody waits for this page any more.

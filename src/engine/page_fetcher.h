@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/check_control.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QList>
@@ -77,6 +79,10 @@ inline constexpr std::chrono::seconds kLongestRetryAfter{60};
 // kLongestRetryAfter holds its site back for that long. TimeOutMs bounds the transfers together,
 // connecting included but not the waits at the gate (0 = no limit).
 FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs);
+// The same, for a check: its waits end when it is stopped (the fetch then fails with kStopped
+// before any transfer begins) and are told to it.
+FetchOutcome fetchOnce(const QString &URL, QByteArray &Page, int TimeOutMs,
+                       const CheckControl &control);
 
 // The same fetch. Throws DownloadError when no response arrived. Otherwise returns "" for a
 // complete 2xx page, or the note that qualifies what arrived: kTimedOut, kDownloadIncomplete,

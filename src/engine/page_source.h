@@ -13,15 +13,16 @@ class PageSource
 {
 public:
     virtual ~PageSource() = default;
-    virtual FetchedPage fetch(const QString &url, int timeOutMs) const = 0;
+    virtual FetchedPage fetch(const QString &url, int timeOutMs,
+                              const CheckControl &control) const = 0;
 };
 
 class InternetPageSource final : public PageSource
 {
 public:
-    FetchedPage fetch(const QString &url, int timeOutMs) const override
+    FetchedPage fetch(const QString &url, int timeOutMs, const CheckControl &control) const override
     {
-        return fetchPolitely(url, timeOutMs);
+        return fetchPolitely(url, timeOutMs, control);
     }
 };
 

@@ -36,11 +36,13 @@ std::optional<milliseconds> retryPause(const FetchOutcome &outcome, int retries)
 
 } // namespace
 
-FetchedPage fetchPolitely(const QString &url, int timeOutMs)
+FetchedPage fetchPolitely(const QString &url, int timeOutMs, const CheckControl &control)
 {
     FetchedPage page;
+    CheckControl retrying = control;
     for (int retries = 0;; ++retries) {
-        FetchOutcome outcome = fetchOnce(url, page.body, timeOutMs);
+        FetchOutcome outcome =
+            fetchOnce(url, page.body, timeOutMs, retries == 0 ? control : retrying);
         if (!outcome.failed && isBotWall(outcome.status, outcome.challenge, page.body)) {
             page.body.clear();
             page.note = QLatin1String(kBlockedByBotCheck);
@@ -48,7 +50,16 @@ FetchedPage fetchPolitely(const QString &url, int timeOutMs)
             return page;
         }
         const std::optional<milliseconds> pause = retryPause(outcome, retries);
-        if (!pause || !SiteGate::shared().pause(*pause)) {
+        if (pause) {
+            control.tell(CheckWait::ToRetry);
+            // After a pause of our own the wait for the site is the site's; after a Retry-After
+            // it is the retry's.
+            retrying.atGate = *pause == milliseconds(0) ? CheckWait::ToRetry : CheckWait::ForSite;
+        }
+        if (!pause || !SiteGate::shared().pause(*pause, control.stop)) {
+            if (pause && control.stopped()) {
+                throw DownloadError(kStopped);
+            }
             if (outcome.failed) {
                 throw DownloadError(outcome.note.toStdString());
             }

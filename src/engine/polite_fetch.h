@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/check_control.h"
+
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QString>
@@ -27,7 +29,8 @@ inline constexpr char kBlockedByBotCheck[] = "Blocked (bot check)";
 // again where the failure is likely to pass. A 429 or 503 with a Retry-After of at most a minute
 // is tried again when its site's hold ends, at most twice; one without a Retry-After once, after
 // 2 s; a transfer that broke off, a reset connection, a 502 or a 504 once, after 1 s. Everything
-// else is final, and so is a bot wall. Throws DownloadError when the last try got no response.
-FetchedPage fetchPolitely(const QString &url, int timeOutMs);
+// else is final, and so is a bot wall. Throws DownloadError when the last try got no response,
+// and kStopped when the check was stopped while it waited (for its site, a retry or memory).
+FetchedPage fetchPolitely(const QString &url, int timeOutMs, const CheckControl &control = {});
 
 } // namespace orvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/check_control.h"
+
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
@@ -26,8 +28,10 @@ public:
     // Whether the site's robots.txt lets Googlebot fetch the page. The file comes through
     // `source` with the worker's time-out. A 4xx, no connection, a time-out, a 5xx or a bot wall
     // count as no robots.txt: everything is allowed (the cell then makes no claim the site did
-    // not make).
-    bool allows(const QString &pageUrl, const PageSource &source, int timeOutMs);
+    // not make). A worker waiting for another's read of the file is told ForSite; its wait ends
+    // with DownloadError(kStopped) when its check is stopped.
+    bool allows(const QString &pageUrl, const PageSource &source, int timeOutMs,
+                const CheckControl &control);
 
 private:
     struct Site
@@ -36,10 +40,10 @@ private:
         std::shared_ptr<const RobotsTxt> rules;
     };
     std::shared_ptr<const RobotsTxt> rulesFor(const QByteArray &site, const PageSource &source,
-                                              int timeOutMs);
+                                              int timeOutMs, const CheckControl &control);
 
     std::mutex m_mutex;
-    std::condition_variable m_read;
+    std::condition_variable_any m_read;
     std::map<QByteArray, Site> m_sites;
 };
 

@@ -51,13 +51,31 @@ void SiteGate::admit(Site &site, Clock::time_point now)
     }
 }
 
-SiteGate::Slot SiteGate::enter(const QByteArray &key)
+SiteGate::Slot SiteGate::tryEnter(const QByteArray &key)
+{
+    if (key.isEmpty()) {
+        return Slot(this, key);
+    }
+    std::lock_guard lock(m_mutex);
+    if (m_aborted) {
+        return {};
+    }
+    Site &site = m_sites.try_emplace(key).first->second;
+    if (site.queue.empty() && hasRoom(site) && Clock::now() >= site.heldUntil) {
+        ++site.running;
+        return Slot(this, key);
+    }
+    forgetIfIdle(m_sites.find(key));
+    return {};
+}
+
+SiteGate::Slot SiteGate::enter(const QByteArray &key, const std::stop_token &stop)
 {
     if (key.isEmpty()) {
         return Slot(this, key);
     }
     std::unique_lock lock(m_mutex);
-    if (m_aborted) {
+    if (m_aborted || stop.stop_requested()) {
         return {};
     }
     const auto entry = m_sites.try_emplace(key).first;
@@ -69,11 +87,12 @@ SiteGate::Slot SiteGate::enter(const QByteArray &key)
     // The entry cannot go while this waiter is queued in it.
     Waiter me;
     site.queue.push_back(&me);
-    while (!me.granted && !m_aborted) {
+    const auto woken = [&] { return me.granted || m_aborted || std::exchange(me.nudged, false); };
+    while (!me.granted && !m_aborted && !stop.stop_requested()) {
         if (Clock::now() < site.heldUntil) {
-            me.wake.wait_until(lock, site.heldUntil);
+            me.wake.wait_until(lock, stop, site.heldUntil, woken);
         } else {
-            me.wake.wait(lock);
+            me.wake.wait(lock, stop, woken);
         }
         admit(site, Clock::now()); // a hold may have run out
     }
@@ -134,14 +153,16 @@ void SiteGate::holdBack(const QByteArray &key, Clock::time_point until)
     site.heldUntil = std::max(site.heldUntil, until);
     // Waiters asleep without a deadline must now wake when the hold ends.
     for (Waiter *waiter : site.queue) {
+        waiter->nudged = true;
         waiter->wake.notify_one();
     }
 }
 
-bool SiteGate::pause(std::chrono::milliseconds duration)
+bool SiteGate::pause(std::chrono::milliseconds duration, const std::stop_token &stop)
 {
     std::unique_lock lock(m_mutex);
-    return !m_pauses.wait_for(lock, duration, [this] { return m_aborted; });
+    const bool aborted = m_pauses.wait_for(lock, stop, duration, [this] { return m_aborted; });
+    return !aborted && !stop.stop_requested();
 }
 
 void SiteGate::abort()

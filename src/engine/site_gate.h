@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <stop_token>
 
 namespace orvane {
 
@@ -44,8 +45,11 @@ public:
     };
 
     // Waits until the site has a free slot and is not held back, then takes the slot. An empty
-    // slot once the gate is aborted. A site of "" (an address without one) is never limited.
-    Slot enter(const QByteArray &site);
+    // slot once the gate is aborted or `stop` is requested; a stopped waiter leaves the queue at
+    // once. A site of "" (an address without one) is never limited.
+    Slot enter(const QByteArray &site, const std::stop_token &stop = {});
+    // The slot if it is free now and nobody waits for it; otherwise an empty slot, at once.
+    Slot tryEnter(const QByteArray &site);
 
     // kNoLimit, or the most transfers to one site at once. Waiting transfers see a raised limit
     // at once; running ones are not touched by a lowered one.
@@ -55,8 +59,8 @@ public:
     // No transfer to the site starts before `until` (a later hold already set stays).
     void holdBack(const QByteArray &site, Clock::time_point until);
 
-    // Sleeps for `duration`, unless the gate is aborted first; false when it is.
-    bool pause(std::chrono::milliseconds duration);
+    // Sleeps for `duration`, unless the gate is aborted or `stop` is requested first; false then.
+    bool pause(std::chrono::milliseconds duration, const std::stop_token &stop = {});
 
     // Wakes every waiting transfer and pause and fails every later one: the program is closing.
     void abort();
@@ -66,8 +70,9 @@ public:
 private:
     struct Waiter
     {
-        std::condition_variable wake;
+        std::condition_variable_any wake;
         bool granted = false;
+        bool nudged = false; // the site's hold changed: the waiter sleeps to a new deadline
     };
     struct Site
     {
@@ -82,7 +87,7 @@ private:
     void forgetIfIdle(std::map<QByteArray, Site>::iterator site);
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_pauses;
+    std::condition_variable_any m_pauses;
     std::map<QByteArray, Site> m_sites;
     int m_limit = kDefaultLimit;
     bool m_aborted = false;

@@ -3,5 +3,6 @@
 namespace orvane {
 
 std::atomic<int> no_threads{0};
+std::array<std::atomic<int>, kCheckWaitKinds> waiting_workers{};
 
 } // namespace orvane

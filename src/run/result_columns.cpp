@@ -49,7 +49,22 @@ QStringList verdictCellTexts(const QLocale & /*locale*/)
 
 QString anchorText(const ResultRow &row, const QLocale & /*locale*/)
 {
-    return row.reported ? row.report.anchor : QStringLiteral("Downloading...");
+    if (row.reported) {
+        return row.report.anchor;
+    }
+    switch (row.waiting) {
+    case CheckWait::ForThread:
+        return QStringLiteral("Waiting for a thread...");
+    case CheckWait::ForSite:
+        return QStringLiteral("Waiting for site...");
+    case CheckWait::ToRetry:
+        return QStringLiteral("Waiting to retry...");
+    case CheckWait::ForMemory:
+        return QStringLiteral("Waiting for memory...");
+    case CheckWait::None:
+        break;
+    }
+    return QStringLiteral("Downloading...");
 }
 
 QString urlFoundText(const ResultRow &row, const QLocale & /*locale*/)

@@ -129,6 +129,28 @@ void ResultsModel::setReport(int row, const CheckReport &report)
     }
 }
 
+void ResultsModel::setWaiting(int row, CheckWait what)
+{
+    ResultRow &changed = m_rows.at(static_cast<std::size_t>(row));
+    if (changed.reported || changed.waiting == what) {
+        return;
+    }
+    changed.waiting = what;
+    const QModelIndex anchor = index(row, AnchorTextColumn);
+    emit dataChanged(anchor, anchor);
+}
+
+void ResultsModel::restart(int row, const QDateTime &checked, CheckWait what)
+{
+    ResultRow &changed = m_rows.at(static_cast<std::size_t>(row));
+    changed.reported = false;
+    changed.report = CheckReport();
+    changed.imageIndex = ImagePending;
+    changed.waiting = what;
+    changed.checked = checked;
+    rowChanged(row);
+}
+
 void ResultsModel::rowChanged(int row)
 {
     if (row < 0 || row >= rowCount()) {

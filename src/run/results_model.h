@@ -23,6 +23,7 @@ struct ResultRow
     bool reported = false;
     CheckReport report; // as its worker handed it over, once reported
     int imageIndex = ImagePending;
+    CheckWait waiting = CheckWait::None; // while pending: what its check waits for
 
     // Pending rows have none.
     Verdict verdict() const { return reported ? report.verdict : Verdict::None; }
@@ -82,6 +83,7 @@ public:
     void clear();
 
     const ResultRow &rowAt(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
+    ResultRowRef refAt(int row) const { return ResultRowRef(m_anchor, rowAt(row).id); }
     int indexOfId(quint64 id) const;
     // The cell's text as the list shows it (and every copy takes it).
     QString cellText(int row, int column) const;
@@ -93,6 +95,12 @@ public:
     void endRowUpdate(int row);
     // The row's check is done: it shows the report from now on.
     void setReport(int row, const CheckReport &report);
+    // What a pending row's check waits for, which its Anchor Text says; a reported row keeps its
+    // cells.
+    void setWaiting(int row, CheckWait what);
+    // The row is checked again: pending from now on, waiting as given, its check begun at
+    // `checked`.
+    void restart(int row, const QDateTime &checked, CheckWait what);
 
 private:
     void rowChanged(int row);

@@ -22,6 +22,18 @@ void RowReport::report(const CheckReport &result)
         // The row stays pending, uncounted; the bracket still closes.
     }
     model->endRowUpdate(row);
+    if (m_run->counted) {
+        m_run->counted();
+    }
+}
+
+void RowReport::pending(CheckWait what)
+{
+    ResultsModel *model = m_row.model();
+    const int row = m_row.row();
+    if (model != nullptr && row >= 0) {
+        model->setWaiting(row, what);
+    }
 }
 
 } // namespace orvane

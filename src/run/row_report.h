@@ -19,6 +19,8 @@ public:
     // One update of the row: the report, then the count. A row that is gone (a new
     // Start cleared the list) is left alone and the report is not counted.
     void report(const CheckReport &result) override;
+    // The row says what its check waits for.
+    void pending(CheckWait what) override;
 
 private:
     ResultRowRef m_row;

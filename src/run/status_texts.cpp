@@ -1,5 +1,7 @@
 #include "run/status_texts.h"
 
+#include <algorithm>
+
 namespace orvane {
 
 namespace {
@@ -26,6 +28,22 @@ std::optional<double> foundShare(int found, int notFound)
 QString threadsPanelText(int liveWorkers, int workerLimit)
 {
     return QStringLiteral("Threads %1/%2").arg(liveWorkers).arg(workerLimit);
+}
+
+QString threadsPanelToolTip(int liveWorkers, int forSite, int toRetry, int forMemory)
+{
+    const int fetching = std::max(liveWorkers - forSite - toRetry - forMemory, 0);
+    QString text = QStringLiteral("%1 threads: %2 fetching, %3 waiting for their sites")
+                       .arg(liveWorkers)
+                       .arg(fetching)
+                       .arg(forSite);
+    if (toRetry > 0) {
+        text += QStringLiteral(", %1 waiting to retry").arg(toRetry);
+    }
+    if (forMemory > 0) {
+        text += QStringLiteral(", %1 waiting for memory").arg(forMemory);
+    }
+    return text;
 }
 
 QString totalPanelText(int lineCount)

@@ -10,6 +10,9 @@ namespace orvane {
 // The texts of the status bar and of the rows, in the user's locale.
 
 QString threadsPanelText(int liveWorkers, int workerLimit);
+// "500 threads: 6 fetching, 494 waiting for their sites", and those waiting to retry or for
+// memory when there are any.
+QString threadsPanelToolTip(int liveWorkers, int forSite, int toRetry, int forMemory);
 QString totalPanelText(int lineCount);
 QString progressPanelText(int linesTaken, int lineCount);
 

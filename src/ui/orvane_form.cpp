@@ -206,7 +206,10 @@ void TOrvaneTForm::wireHandlers()
     wire(DownloadsTspSkinListView, &ResultsListView::viewportDoubleClicked,
          &TOrvaneTForm::DownloadsTspSkinListViewDblClick);
     connect(DownloadsTspSkinListView->selectionModel(), &QItemSelectionModel::selectionChanged,
-            this, [this] { DownloadsTspSkinListViewSelectItem(); });
+            this, [this] {
+                DownloadsTspSkinListViewSelectItem();
+                offerCheckAgain();
+            });
     connect(m_results, &QAbstractItemModel::rowsInserted, this,
             [this](const QModelIndex &, int first, int) { DownloadsTspSkinListViewInsert(first); });
     connect(EndUpdateTTimer, &QTimer::timeout, this, &TOrvaneTForm::EndUpdateTTimerTimer);
@@ -238,6 +241,8 @@ void TOrvaneTForm::buildMenus()
          &TOrvaneTForm::SelectSuccessfullylinks1Click},
         {"SelectFailedRows1", "Select Failed Rows", &TOrvaneTForm::SelectFailedRows1Click},
         {"SelectLostRows1", "Select Lost Rows", &TOrvaneTForm::SelectLostRows1Click},
+        {"CheckSelectedRowsAgain1", "Check Selected Rows Again",
+         &TOrvaneTForm::CheckSelectedRowsAgain1Click, Qt::CTRL | Qt::Key_R},
         {"N4"},
         {"CopySelectedURLstoClipboardAllColumns1", "Copy Selected URLs to Clipboard + All Columns",
          &TOrvaneTForm::CopySelectedURLstoClipboardAllColumns1Click,
@@ -245,6 +250,9 @@ void TOrvaneTForm::buildMenus()
     };
     fillCommandMenu<TOrvaneTForm>(ListeTspSkinPopupMenu, kResultsCommands, this,
                                   DownloadsTspSkinListView);
+    CheckSelectedRowsAgain1 =
+        ListeTspSkinPopupMenu->findChild<QAction *>(QStringLiteral("CheckSelectedRowsAgain1"));
+    CheckSelectedRowsAgain1->setEnabled(false); // nothing is selected yet
 
     static constexpr CommandItem<TOrvaneTForm> kCleaningCommands[] = {
         {"RemoveDuplicateURLs1", "Remove Duplicate URLs", &TOrvaneTForm::RemoveDuplicateURLs1Click},
@@ -260,6 +268,13 @@ void TOrvaneTForm::buildMenus()
 }
 
 // The run: its settings and its scheduler.
+
+void TOrvaneTForm::offerCheckAgain()
+{
+    // Greyed, and its key with it, while a run is under way or nothing is selected.
+    CheckSelectedRowsAgain1->setEnabled(!StartTTimer->isActive() &&
+                                        DownloadsTspSkinListView->selectionModel()->hasSelection());
+}
 
 void TOrvaneTForm::N5Threads2Click(QAction *item)
 {
@@ -287,6 +302,7 @@ void TOrvaneTForm::buildScheduler()
     services.view = m_statusBar;
     services.messages = m_messages;
     services.workers = {std::make_shared<InternetPageSource>(), m_bridge->handle()};
+    services.runningChanged = [this] { offerCheckAgain(); };
     m_scheduler = std::make_unique<RunScheduler>(*StartTTimer, *m_inputs, std::move(services));
 }
 

@@ -98,6 +98,7 @@ private slots:
     void SelectSuccessfullylinks1Click() { spSkinPanel1->selectFoundRows(); }
     void SelectFailedRows1Click() { spSkinPanel1->selectFailedRows(); }
     void SelectLostRows1Click() { spSkinPanel1->selectLostRows(); }
+    void CheckSelectedRowsAgain1Click() { m_scheduler->checkAgain(spSkinPanel1->selectedRows()); }
     void CopyURL1Click() { spSkinPanel1->copyAddresses(*m_clipboard); }
     void CopySelectedURLstoClipboardColumns1Click()
     {
@@ -139,6 +140,7 @@ private:
         LinksTspSkinMemoExit();
     }
     void openPublisherPage() { m_opener->open(QLatin1String(kPublisherAddress)); }
+    void offerCheckAgain();
 
     // The panels (the results panel is spSkinPanel1).
     InputsPanel *m_inputs = nullptr;
@@ -168,6 +170,7 @@ private:
     StatusPanel *NotFoundTspSkinStatusPanel = nullptr;
     StatusPanel *TimeOutTspSkinStatusPanel = nullptr;
     QMenu *ListeTspSkinPopupMenu = nullptr;
+    QAction *CheckSelectedRowsAgain1 = nullptr;
     QMenu *ThreadsTspSkinPopupMenu = nullptr;
     QMenu *TimeOutTspSkinPopupMenu = nullptr;
     QTimer *StartTTimer = nullptr;

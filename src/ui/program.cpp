@@ -15,6 +15,7 @@ int runMainWindow(TOrvaneTForm &form)
 {
     form.show();
     const int exitCode = QApplication::exec();
+    form.scheduler().Stop(); // every check still waiting ends now
     // Workers may still be fetching: cut their transfers, drop their reports, and give them a
     // moment to end before the process tears down what they use.
     if (!shutdownWorkers(*form.bridge(), std::chrono::milliseconds(1500))) {

@@ -57,6 +57,8 @@ public:
 
     // While auto scroll is ticked, a new row is brought into view.
     void rowInserted(int row);
+    // The selected rows, in list order.
+    std::vector<int> selectedRows() const;
 
 private:
     int columnWidthFor(int column, const QLocale &locale) const;
@@ -64,7 +66,6 @@ private:
     void Redraw_On();
     // Selects exactly these rows (ascending), under painting suspension.
     void selectOnly(const std::vector<int> &rows);
-    std::vector<int> selectedRows() const;
 
     ResultsModel *m_results;
     ResultsListView *m_list;

@@ -137,6 +137,11 @@ void RunStatusBar::setThreadsText(const QString &text)
     m_threads->setText(text);
 }
 
+void RunStatusBar::setThreadsToolTip(const QString &text)
+{
+    m_threads->setToolTip(text);
+}
+
 void RunStatusBar::setFoundText(const QString &text)
 {
     m_found->setText(text);

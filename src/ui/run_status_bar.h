@@ -54,6 +54,7 @@ public:
     void setButtonCaption(const QString &caption) override;
     void setTotalText(const QString &text) override;
     void setThreadsText(const QString &text) override;
+    void setThreadsToolTip(const QString &text) override;
     void setFoundText(const QString &text) override;
     void setNotFoundText(const QString &text) override;
     void showGauge(const GaugeValue &gauge) override;

@@ -28,7 +28,8 @@ public:
 
     void add(const QString &url, Page page) { m_pages[url] = std::move(page); }
 
-    FetchedPage fetch(const QString &url, int timeOutMs) const override
+    FetchedPage fetch(const QString &url, int timeOutMs,
+                      const CheckControl & /*control*/) const override
     {
         m_lastTimeOut = timeOutMs;
         const auto found = m_pages.find(url);

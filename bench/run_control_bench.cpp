@@ -127,8 +127,7 @@ int main(int argc, char **argv)
     button->click(); // Stop
     QElapsedTimer sinceStop;
     sinceStop.start();
-    const double waitersEnded =
-        msUntil([&] { return pendingRows(results) <= kTransfersPerSite; });
+    const double waitersEnded = msUntil([&] { return pendingRows(results) <= kTransfersPerSite; });
     const double lastEnded = msUntil([&] { return pendingRows(results) == 0; });
     std::printf("after Stop: %.0f ms until only the transfers under way were pending, %.0f ms "
                 "until the last pending row ended\n",

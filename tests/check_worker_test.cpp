@@ -518,12 +518,12 @@ TEST_F(CheckWorker, ChecksRealPagesEndToEnd)
 struct WaitCase
 {
     const char *name;
-    CheckWait wait;
-    const char *shown; // the row's Anchor Text meanwhile
+    CheckWait wait; // None: the wait for another worker's read of robots.txt
+    const char *shown;
+    int requests; // what the server sees: robots.txt, or a page whose transfer began
 };
 
-// Every wait of a check says what it waits for, and ends at once when its run is stopped: the
-// row then reads "Stopped".
+// Every wait of a check says what it waits for and ends at once on its run's Stop: "Stopped".
 class CheckWorkerWaits : public CheckWorker, public ::testing::WithParamInterface<WaitCase>
 {
 protected:
@@ -546,66 +546,55 @@ TEST_P(CheckWorkerWaits, SayWhatTheyWaitForAndEndOnStop)
         }
         connection.respond(404, {}, "");
     });
-    server.handle("/page", [&c](test::HttpConnection &connection) {
-        connection.respond(c.wait == CheckWait::ToRetry ? 503 : 200, {}, "<p>page</p>");
+    const int status = c.wait == CheckWait::ToRetry ? 503 : 200;
+    server.handle("/page", [status](test::HttpConnection &connection) {
+        connection.respond(status, {}, "<p>page</p>");
     });
-    // Each kind of wait, made to last: the site's one slot taken, all the memory held, the first
-    // worker of the site reading its robots.txt.
-    SiteGate::Slot taken;
-    PageBudget::Lease everything;
+    const QString url = server.url("/page");
     WorkerEnvironment environment{std::make_shared<InternetPageSource>(), bridge.handle()};
     std::stop_source stop;
     environment.stop = stop.get_token();
-    int reader = -1;
+    SiteGate::Slot taken;
+    PageBudget::Lease everything;
     if (c.wait == CheckWait::ForSite) {
         SiteGate::shared().setLimit(1);
-        taken = SiteGate::shared().enter(siteOf(server.url("/page").toUtf8()));
+        taken = SiteGate::shared().enter(siteOf(url.toUtf8()));
     } else if (c.wait == CheckWait::ForMemory) {
         PageBudget::shared().setLimit(qsizetype{1024} * 1024);
         ASSERT_TRUE(everything.holdAtLeast(PageBudget::shared().limit()));
     } else if (c.wait == CheckWait::None) {
         environment.robots = std::make_shared<RobotsCache>();
-        reader = 0;
     }
-    const auto start = [&] {
-        const ResultRowRef row = addPendingRow(server.url("/page"));
+    const int rows = c.wait == CheckWait::None ? 2 : 1; // the first reads robots.txt
+    for (int row = 0; row < rows; ++row) {
+        ASSERT_TRUE(waitUntil([&server, row] { return server.requestHeads().size() >= row; }));
         EXPECT_TRUE(TMyThread::Start(std::make_unique<TMyThread>(
-            server.url("/page"), "site.example", std::make_unique<RowReport>(row, run), false,
+            url, "site.example", std::make_unique<RowReport>(addPendingRow(url), run), false,
             environment)));
-    };
-    if (reader == 0) {
-        start();
-        ASSERT_TRUE(waitUntil([&server] { return server.requestHeads().size() == 1; }));
     }
-    start();
-    const int waiter = reader + 1;
-    ASSERT_TRUE(waitUntil([&] { return rowTexts(waiter)[AnchorTextColumn] == c.shown; }))
-        << rowTexts(waiter)[AnchorTextColumn].toStdString();
-    const CheckWait counted = c.wait == CheckWait::None ? CheckWait::ForSite : c.wait;
-    EXPECT_EQ(waiting_workers[int(counted)].load(), 1);
+    const int waiter = rows - 1;
+    ASSERT_TRUE(waitUntil([&] { return rowTexts(waiter)[AnchorTextColumn] == c.shown; }));
+    const int counted = int(c.wait == CheckWait::None ? CheckWait::ForSite : c.wait);
+    EXPECT_EQ(waiting_workers[counted].load(), 1);
 
     stop.request_stop();
     ASSERT_TRUE(waitUntil([&] { return model.rowAt(waiter).reported; }));
-    release->store(true); // the robots.txt under way ends, and its reader then stops too
+    release->store(true); // the robots.txt under way ends; its reader then stops before its page
     ASSERT_TRUE(waitForAllWorkers());
-    for (int row = 0; row <= waiter; ++row) {
+    for (int row = 0; row < rows; ++row) {
         EXPECT_EQ(rowTexts(row).mid(FoundColumn, 5),
-                  (QStringList{"Not Found", "Unverified", "", "", "Stopped"}))
-            << row;
+                  (QStringList{"Not Found", "Unverified", "", "", "Stopped"}));
     }
-    EXPECT_EQ(waiting_workers[int(counted)].load(), 0);
-    // Asked for only where its transfer began before the wait: a retry, a body waiting for memory.
-    const int pageAsked = c.wait == CheckWait::ToRetry || c.wait == CheckWait::ForMemory ? 1 : 0;
-    EXPECT_EQ(server.requestHeads().size(), qsizetype(reader + 1 + pageAsked));
+    EXPECT_EQ(waiting_workers[counted].load(), 0);
+    EXPECT_EQ(server.requestHeads().size(), c.requests);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CheckWorkerWaits,
-    ::testing::Values(WaitCase{"ForSite", CheckWait::ForSite, "Waiting for site..."},
-                      WaitCase{"ToRetry", CheckWait::ToRetry, "Waiting to retry..."},
-                      WaitCase{"ForMemory", CheckWait::ForMemory, "Waiting for memory..."},
-                      // None: the wait for another's robots.txt read
-                      WaitCase{"ForRobotsTxt", CheckWait::None, "Waiting for site..."}),
+    ::testing::Values(WaitCase{"ForSite", CheckWait::ForSite, "Waiting for site...", 0},
+                      WaitCase{"ToRetry", CheckWait::ToRetry, "Waiting to retry...", 1},
+                      WaitCase{"ForMemory", CheckWait::ForMemory, "Waiting for memory...", 1},
+                      WaitCase{"ForRobotsTxt", CheckWait::None, "Waiting for site...", 1}),
     testing::caseName);
 
 } // namespace

@@ -407,7 +407,9 @@ TEST_F(HostileRun, PagesThatDefeatTheLinkPatternFinishInBoundedTime)
         const FinalRow &r = row(i + 1);
         EXPECT_EQ(r.status, QStringLiteral("OK")) << hard[i].path.constData();
         EXPECT_EQ(r.size, QString::number(hard[i].body.size())) << hard[i].path.constData();
-        EXPECT_LE(r.msToFinal, 20000) << hard[i].path.constData();
+        // The search stops at 3 s of CPU time; the wall clock allows for a sanitizer build on a
+        // busy machine (12.6 s seen); without the stop the search runs for a minute or more.
+        EXPECT_LE(r.msToFinal, 30000) << hard[i].path.constData();
         EXPECT_EQ(r.found, hard[i].found ? QStringLiteral("Found") : QStringLiteral("Not Found"))
             << hard[i].path.constData();
         if (hard[i].found) {
